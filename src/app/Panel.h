@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QHash>
+#include <QTimer>
+
+#include "app/AppWindow.h"
+
+class ClickLabel;
+class QAction;
+class QFrame;
+class QLabel;
+class QRadioButton;
+class QToolBar;
+
+// The main window: a picture of the meter's front with the live reading, the toolbar from
+// which every other window is opened, and the two ticks. Closing it ends the program.
+class Panel : public AppWindow {
+    Q_OBJECT
+
+public:
+    explicit Panel(App& app);
+
+    static QString caption() { return QStringLiteral("Panel   V10.04"); }
+    static QString longCaption() { return QStringLiteral("Panel   V10.04   2021.07.01.1"); }
+
+    // Opens the port and starts the ticks. False (after the message) when the port cannot be
+    // opened; the caller then closes the window, which ends the program.
+    bool load();
+
+    // Toolbar button 1's two looks: "Stop Recording" while recording, "Save As" otherwise.
+    void setRecordingLook(bool recording);
+    QAction* toolbarButton(const QString& key) const { return buttons_.value(key); }
+
+    QLabel* lblRec() const { return lblRec_; }
+    QLabel* lblCount() const { return lblCount_; }
+    QLabel* lblFileName() const { return lblFileName_; }
+    ClickLabel* lblCom() const { return lblCom_; }
+    QFrame* helpPanel() const { return ssPHelp_; }
+
+    // Shows the reading just decoded.
+    void showReading();
+    // The link's state in LblCom: "No COM" while no data arrives, else "COM" and the number.
+    void NoDataRoutine();
+    void dataBack();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildToolbar();
+    void toggleCaption();
+    void chooseHelpLanguage();
+
+    QToolBar* toolbar_ = nullptr;
+    QHash<QString, QAction*> buttons_;
+    QLabel* valOhm_ = nullptr;
+    QLabel* lblMOhm_ = nullptr;
+    QLabel* valVoltage_ = nullptr;
+    ClickLabel* lblCom_ = nullptr;
+    QLabel* lblRec_ = nullptr;
+    QLabel* lblCount_ = nullptr;
+    QLabel* lblFileName_ = nullptr;
+    QFrame* ssPHelp_ = nullptr;
+    QRadioButton* option1_ = nullptr;
+    QTimer timer2_;
+};

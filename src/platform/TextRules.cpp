@@ -1,0 +1,143 @@
+#include "platform/TextRules.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace TextRules {
+
+namespace {
+
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+}  // namespace
+
+double LeadingNumber(QStringView text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && (text[i] == u' ' || text[i] == u'\t')) {
+        ++i;
+    }
+    std::string number;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        number += char(text[i].unicode());
+        ++i;
+    }
+    bool anyDigit = false;
+    bool point = false;
+    for (; i < n; ++i) {
+        const QChar c = text[i];
+        if (isDigit(c)) {
+            anyDigit = true;
+            number += char(c.unicode());
+        } else if (c == u'.' && !point) {
+            point = true;
+            number += '.';
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit) {
+        return 0.0;
+    }
+    // An exponent counts only when digits follow it.
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        qsizetype j = i + 1;
+        std::string exponent = "e";
+        if (j < n && (text[j] == u'+' || text[j] == u'-')) {
+            exponent += char(text[j].unicode());
+            ++j;
+        }
+        const qsizetype digitsStart = j;
+        while (j < n && isDigit(text[j]) && j - digitsStart < 6) {
+            exponent += char(text[j].unicode());
+            ++j;
+        }
+        if (j > digitsStart) {
+            number += exponent;
+        }
+    }
+    const double value = std::strtod(number.c_str(), nullptr);
+    return std::isfinite(value) ? value : 0.0;
+}
+
+double RoundHalfEven(double value) {
+    if (!std::isfinite(value)) {
+        return value;
+    }
+    const double floor = std::floor(value);
+    const double diff = value - floor;
+    if (diff > 0.5) {
+        return floor + 1.0;
+    }
+    if (diff < 0.5) {
+        return floor;
+    }
+    return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
+}
+
+QString GeneralNumber(double value, int digits) {
+    if (value == 0.0 || !std::isfinite(value)) {
+        return QStringLiteral("0");
+    }
+    QString text = QString::number(value, 'g', digits);
+    // Plain notation where it is short enough to read, as a person would write the value.
+    const double magnitude = std::fabs(value);
+    if (text.contains(u'e') && magnitude >= 1e-4 && magnitude < 1e15) {
+        text = QString::number(value, 'f', digits);
+        if (text.contains(u'.')) {
+            while (text.endsWith(u'0')) {
+                text.chop(1);
+            }
+            if (text.endsWith(u'.')) {
+                text.chop(1);
+            }
+        }
+    }
+    return text;
+}
+
+QString OneDecimal(double value, bool leadingZero) {
+    const double rounded = std::round(value * 10.0) / 10.0;
+    QString text = QString::number(rounded, 'f', 1);
+    if (!leadingZero) {
+        if (text.startsWith(QStringLiteral("0."))) {
+            text.remove(0, 1);
+        } else if (text.startsWith(QStringLiteral("-0."))) {
+            text.remove(1, 1);
+        }
+    }
+    return text;
+}
+
+QString FormatStamp(const QDateTime& time) {
+    return time.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+}
+
+std::optional<QDateTime> ParseStamp(QStringView stamp) {
+    if (stamp.size() != 19) {
+        return std::nullopt;
+    }
+    // Stamps are wall-clock texts with no zone: they are read and stepped in UTC so that a
+    // change to or from summer time never skips, repeats or refuses an hour.
+    const QDate date = QDate::fromString(stamp.left(10).toString(), QStringLiteral("yyyy/MM/dd"));
+    const QTime time = QTime::fromString(stamp.mid(11).toString(), QStringLiteral("HH:mm:ss"));
+    if (stamp[10] != u' ' || !date.isValid() || !time.isValid()) {
+        return std::nullopt;
+    }
+    return QDateTime(date, time, Qt::UTC);
+}
+
+QString StampDate(QStringView stamp) { return stamp.left(10).toString(); }
+
+QString StampTime(QStringView stamp) { return stamp.mid(11, 8).toString(); }
+
+QString AddSeconds(QStringView stamp, qint64 seconds) {
+    const auto time = ParseStamp(stamp);
+    if (!time) {
+        return stamp.toString();
+    }
+    return FormatStamp(time->addSecs(seconds));
+}
+
+}  // namespace TextRules

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+
+class TestTextRules : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void leadingNumber_data();
+    void leadingNumber();
+    void roundHalfEven_data();
+    void roundHalfEven();
+    void generalNumber_data();
+    void generalNumber();
+    void oneDecimal_data();
+    void oneDecimal();
+    void stamps_data();
+    void stamps();
+    void commaDecimalLocale();
+};
+
+class TestGridModel : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void addItemSplitsAtTabs_data();
+    void addItemSplitsAtTabs();
+    void headerIsRowZero();
+    void setRowsCutsAndExtends();
+};

@@ -1,0 +1,131 @@
+#include <QLocale>
+#include <QTest>
+
+#include "platform/TextRules.h"
+#include "tst_platform.h"
+
+using namespace TextRules;
+
+void TestTextRules::leadingNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("plain") << "12.34" << 12.34;
+    QTest::newRow("blanks skipped") << "   7.5" << 7.5;
+    QTest::newRow("tab skipped") << "\t3" << 3.0;
+    QTest::newRow("unit after") << "40m Ohm" << 40.0;
+    QTest::newRow("range text") << "400m" << 400.0;
+    QTest::newRow("voltage") << "4 Voltage" << 4.0;
+    QTest::newRow("negative") << "-1.234" << -1.234;
+    QTest::newRow("plus") << "+2" << 2.0;
+    QTest::newRow("leading point") << ".5" << 0.5;
+    QTest::newRow("two points") << "1.2.3" << 1.2;
+    QTest::newRow("letters") << "OL" << 0.0;
+    QTest::newRow("minus letters") << "-OL" << 0.0;
+    QTest::newRow("dashes") << "----" << 0.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("blank only") << "   " << 0.0;
+    QTest::newRow("sign only") << "-" << 0.0;
+    QTest::newRow("exponent") << "1.5e3" << 1500.0;
+    QTest::newRow("bare e") << "2e" << 2.0;
+    QTest::newRow("e then letters") << "2eV" << 2.0;
+    QTest::newRow("huge exponent") << "1e999999" << 0.0;
+    QTest::newRow("comma ends") << "3,5" << 3.0;
+}
+
+void TestTextRules::leadingNumber() {
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QCOMPARE(LeadingNumber(text), value);
+}
+
+void TestTextRules::roundHalfEven_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("rounded");
+    QTest::newRow("2.5") << 2.5 << 2.0;
+    QTest::newRow("3.5") << 3.5 << 4.0;
+    QTest::newRow("0.5") << 0.5 << 0.0;
+    QTest::newRow("-2.5") << -2.5 << -2.0;
+    QTest::newRow("-3.5") << -3.5 << -4.0;
+    QTest::newRow("2.51") << 2.51 << 3.0;
+    QTest::newRow("-0.4") << -0.4 << 0.0;
+    QTest::newRow("86400.5") << 86400.5 << 86400.0;
+}
+
+void TestTextRules::roundHalfEven() {
+    QFETCH(double, value);
+    QFETCH(double, rounded);
+    QCOMPARE(RoundHalfEven(value), rounded);
+}
+
+void TestTextRules::generalNumber_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("zero") << 0.0 << 15 << "0";
+    QTest::newRow("half") << 12.5 << 15 << "12.5";
+    QTest::newRow("whole") << 25.0 << 15 << "25";
+    QTest::newRow("negative") << -40.0 << 15 << "-40";
+    QTest::newRow("single float") << double(0.1f) << 7 << "0.1";
+    QTest::newRow("thirds") << 400.0 / 3 << 7 << "133.3333";
+    QTest::newRow("large") << 864000.0 << 15 << "864000";
+    QTest::newRow("small") << 0.001 << 15 << "0.001";
+}
+
+void TestTextRules::generalNumber() {
+    QFETCH(double, value);
+    QFETCH(int, digits);
+    QFETCH(QString, text);
+    QCOMPARE(GeneralNumber(value, digits), text);
+}
+
+void TestTextRules::oneDecimal_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("leadingZero");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("#.0 below one") << 0.54 << false << ".5";
+    QTest::newRow("#.0 rounds up") << 63.05 << false << "63.1";
+    QTest::newRow("#.0 hundred") << 100.0 << false << "100.0";
+    QTest::newRow("0.0 remained") << 43.7646 << true << "43.8";
+    QTest::newRow("0.0 below one") << 0.25 << true << "0.3";
+}
+
+void TestTextRules::oneDecimal() {
+    QFETCH(double, value);
+    QFETCH(bool, leadingZero);
+    QFETCH(QString, text);
+    QCOMPARE(OneDecimal(value, leadingZero), text);
+}
+
+void TestTextRules::stamps_data() {
+    QTest::addColumn<QString>("stamp");
+    QTest::addColumn<qint64>("seconds");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("plain") << "2021/07/01 10:20:30" << qint64(10) << "2021/07/01 10:20:40";
+    QTest::newRow("midnight") << "2021/07/01 23:59:59" << qint64(1) << "2021/07/02 00:00:00";
+    QTest::newRow("month end") << "2021/06/30 23:59:58" << qint64(2) << "2021/07/01 00:00:00";
+    QTest::newRow("year end") << "2021/12/31 23:59:59" << qint64(1) << "2022/01/01 00:00:00";
+    QTest::newRow("leap day") << "2024/02/28 12:00:00" << qint64(86400) << "2024/02/29 12:00:00";
+    QTest::newRow("spring forward hour exists")
+        << "2021/03/28 01:59:59" << qint64(1) << "2021/03/28 02:00:00";
+    QTest::newRow("a day") << "2021/07/01 10:20:30" << qint64(86400) << "2021/07/02 10:20:30";
+    QTest::newRow("unreadable unchanged") << "not a stamp" << qint64(5) << "not a stamp";
+}
+
+void TestTextRules::stamps() {
+    QFETCH(QString, stamp);
+    QFETCH(qint64, seconds);
+    QFETCH(QString, after);
+    QCOMPARE(AddSeconds(stamp, seconds), after);
+    if (ParseStamp(after)) {
+        QCOMPARE(StampDate(after) + u' ' + StampTime(after), after);
+    }
+}
+
+void TestTextRules::commaDecimalLocale() {
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(LeadingNumber(u"12.5"), 12.5);
+    QCOMPARE(GeneralNumber(12.5), QStringLiteral("12.5"));
+    QCOMPARE(OneDecimal(43.76, true), QStringLiteral("43.8"));
+    QLocale::setDefault(saved);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringList>
+
+#include "platform/Shell.h"
+
+// Notes the documents the program asks the desktop to open, instead of opening them.
+class RecordingShell final : public Shell {
+public:
+    QStringList opened;
+    void openDocument(const QString& path) override { opened.append(path); }
+};

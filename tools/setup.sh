@@ -1,0 +1,33 @@
+# Shared set-up for ./run and ./check: installs the Debian packages that are missing, then
+# configures and builds into the given folder. Sourced, not run.
+
+KELVOMARK_PACKAGES=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-serialport-dev libgl-dev
+  fonts-liberation fonts-dejavu-core xdg-utils
+  poppler-utils
+)
+
+kelvomark_install_missing() {
+  local missing=() p
+  for p in "${KELVOMARK_PACKAGES[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+
+# kelvomark_build DIR [cmake options...]
+kelvomark_build() {
+  local dir=$1
+  shift
+  local launcher=()
+  command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
+  cmake --build "$dir" -j2
+}
