@@ -27,7 +27,11 @@ kelvomark_build() {
   local dir=$1
   shift
   local launcher=()
-  command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  if command -v ccache >/dev/null 2>&1; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    # Several checkouts of the project share one cache.
+    export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+  fi
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
   cmake --build "$dir" -j2
 }

@@ -20,6 +20,9 @@
 #include "platform/SerialLink.h"
 #include "platform/Shell.h"
 #include "platform/TextRules.h"
+#include "graphs/GraphCommands.h"
+#include "records/LiveList.h"
+#include "records/RecordingUi.h"
 #include "records/Sampler.h"
 #include "records/ToolbarCommands.h"
 
@@ -125,6 +128,7 @@ bool Panel::load() {
     a.panel.LoadMonotonicMs = a.clock().monotonicMs();
     connect(&a.receiver(), &Receiver::readingDecoded, this, &Panel::showReading);
     a.setTimer1(true);
+    ConnectRecording(a, *this);
     connect(&timer2_, &QTimer::timeout, &a.sampler(), &Sampler::tick);
     timer2_.start(1000);
     a.meter.MemoryOpen = false;
@@ -143,6 +147,8 @@ void Panel::showReading() {
     valOhm_->setText(app().meter.OhmText);
     valVoltage_->setText(app().meter.VoltText);
     lblMOhm_->setVisible(app().meter.MilliOhmUnit);
+    RestartGraphsOnRangeChange(app());
+    RestartListOnRangeChange(app());
 }
 
 void Panel::NoDataRoutine() { lblCom_->setText(QStringLiteral("No COM")); }
