@@ -3,7 +3,7 @@
 
 KELVOMARK_PACKAGES=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-serialport-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
   fonts-liberation fonts-dejavu-core xdg-utils
   poppler-utils
 )
