@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -106,6 +107,7 @@ class TestSim : public QObject {
     void loggerFile();
     void commandLine_data();
     void commandLine();
+    void shippedExamplesLoad();
     void builtInLoggers_data();
     void builtInLoggers();
     void batteryShowsInEveryRange_data();
@@ -337,6 +339,27 @@ void TestSim::commandLine() {
     QTEST(options.byteUs, "byteUs");
     QTEST(int(options.loggerFault), "fault");
     QTEST(options.fixedReading(), "fixed");
+}
+
+void TestSim::shippedExamplesLoad() {
+    const QDir root(QStringLiteral(KELVOMARK_SIM_SOURCE));
+    const QFileInfoList scenarioFiles = QDir(root.filePath(QStringLiteral("scenarios")))
+                                            .entryInfoList({QStringLiteral("*.txt")}, QDir::Files);
+    QVERIFY(!scenarioFiles.isEmpty());
+    for (const QFileInfo& info : scenarioFiles) {
+        QFile file(info.filePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString error;
+        QVERIFY2(Scenario::Parse(QString::fromUtf8(file.readAll()), &error),
+                 qPrintable(info.fileName() + u' ' + error));
+    }
+    const QFileInfoList loggerFiles = QDir(root.filePath(QStringLiteral("loggers")))
+                                          .entryInfoList({QStringLiteral("*.txt")}, QDir::Files);
+    QVERIFY(!loggerFiles.isEmpty());
+    for (const QFileInfo& info : loggerFiles) {
+        QString error;
+        QVERIFY2(LoggerContent::Load(info.filePath(), &error), qPrintable(error));
+    }
 }
 
 void TestSim::builtInLoggers_data() {
