@@ -1,5 +1,7 @@
 #include "records/RecordingFile.h"
 
+#include "records/WriteAll.h"
+
 bool RecordingFile::open(const QString& path) {
     close();
     file_.setFileName(path);
@@ -16,8 +18,11 @@ bool RecordingFile::writeLine(const QByteArray& line) {
         error_ = QStringLiteral("The file is not open");
         return false;
     }
-    if (file_.write(line) != line.size()) {
+    const qint64 before = file_.pos();
+    if (!WriteAll(file_, line)) {
         error_ = file_.errorString();
+        // Drop a part-written line, so the file ends with the last whole one.
+        file_.resize(before);
         return false;
     }
     return true;

@@ -15,7 +15,8 @@ class RecordingFile {
 
     // Creates the file, or empties it if present. False, with errorString(), on failure.
     bool open(const QString& path);
-    // Writes one whole line; false, with errorString(), when it cannot be written.
+    // Writes one whole line; false, with errorString(), when it cannot be written (a part of
+    // the line that reached the file is cut off again where the system allows).
     bool writeLine(const QByteArray& line);
     void close();
 
