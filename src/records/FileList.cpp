@@ -7,6 +7,7 @@
 
 #include "app/App.h"
 #include "graphs/PlotCommands.h"
+#include "platform/BusyCursor.h"
 #include "platform/Grid.h"
 #include "platform/TextRules.h"
 #include "print/PrintGrid.h"
@@ -22,6 +23,7 @@ FileList::FileList(App& app) : AppWindow(app), grid_(new Grid(ListLayout::Column
                                    {{QStringLiteral("Plot"), QStringLiteral("Plot")},
                                     {QStringLiteral("Print"), QStringLiteral("Print")}},
                                    [this](const QString& key) { toolbarClick(key); });
+    grid_->setAccessibleName(QStringLiteral("Opened file"));
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(toolbar_);
     layout->addWidget(grid_);
@@ -42,6 +44,7 @@ bool FileList::readFile(const QString& path, QString& error) {
         error = file.errorString();
         return false;
     }
+    BusyCursor busy;
     Progress progress(app().clock(), [this](qint64 lines) {
         setWindowTitle(QString::number(lines) + QStringLiteral(" Records Completed"));
     });

@@ -19,6 +19,7 @@ List::List(App& app) : AppWindow(app), grid_(new Grid(ListLayout::Columns, this)
                                    {{QStringLiteral("Save"), QStringLiteral("Save")},
                                     {QStringLiteral("Print"), QStringLiteral("Print")}},
                                    [this](const QString& key) { toolbarClick(key); });
+    grid_->setAccessibleName(QStringLiteral("Real time samples"));
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(toolbar_);
     layout->addWidget(grid_);

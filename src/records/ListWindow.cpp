@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QIcon>
+#include <QKeySequence>
 #include <QStyle>
 #include <QToolBar>
 
@@ -24,6 +25,17 @@ QIcon iconFor(const QWidget& parent, const QString& key) {
     return QIcon::fromTheme(QStringLiteral("x-office-spreadsheet"));
 }
 
+// Keyboard access: toolbar buttons take no focus, so each command has its shortcut.
+QKeySequence shortcutFor(const QString& key) {
+    if (key == QStringLiteral("Save")) {
+        return QKeySequence::Save;
+    }
+    if (key == QStringLiteral("Print")) {
+        return QKeySequence::Print;
+    }
+    return QKeySequence(Qt::CTRL | Qt::Key_G);
+}
+
 }  // namespace
 
 void placeBesidePanel(App& app, QWidget& window) {
@@ -43,11 +55,13 @@ QToolBar* toolbar(QWidget* parent, const QList<std::pair<QString, QString>>& key
                   std::function<void(const QString&)> click) {
     auto* bar = new QToolBar(parent);
     bar->setObjectName(QStringLiteral("Toolbar1"));
+    bar->setAccessibleName(QStringLiteral("Toolbar"));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     for (const auto& [key, tooltip] : keysAndTooltips) {
         QAction* action = bar->addAction(iconFor(*parent, key), key);
         action->setObjectName(key);
         action->setToolTip(tooltip);
+        action->setShortcut(shortcutFor(key));
         QObject::connect(action, &QAction::triggered, parent, [click, key] { click(key); });
     }
     return bar;

@@ -1,26 +1,12 @@
 #include <QApplication>
-#include <QTest>
 
-#include "tst_records.h"
+int runSamplerTests(int argc, char* argv[]);
+int runReaderTests(int argc, char* argv[]);
+int runListTests(int argc, char* argv[]);
+int runToolbarTests(int argc, char* argv[]);
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    int status = 0;
-    {
-        TestSampler t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestRecordReader t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestLists t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestToolbar t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    return status;
+    return runSamplerTests(argc, argv) | runReaderTests(argc, argv) | runListTests(argc, argv) |
+           runToolbarTests(argc, argv);
 }

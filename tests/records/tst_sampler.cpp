@@ -7,7 +7,6 @@
 #include "platform/Clock.h"
 #include "platform/TextRules.h"
 #include "records/Sampler.h"
-#include "tst_records.h"
 
 namespace {
 
@@ -16,11 +15,9 @@ struct SamplerRig {
     explicit SamplerRig(const QDateTime& start = QDateTime(QDate(2021, 7, 1), QTime(10, 20, 30)))
         : clock(start), sampler(meter, transfer, panel, clock) {
         panel.LoadStamp = TextRules::FormatStamp(clock.now());
-        panel.SampleStamp = panel.LoadStamp;
         panel.LoadMonotonicMs = clock.monotonicMs();
-        transfer.SamplingTime = 2;
-        // 40 milliohm and 4 V ranges (status 0x03).
-        meter.RangeCode = 3;
+        transfer.SamplingTime = 1;
+        meter.RangeCode = 3;  // 40 milliohm, 4 V
         meter.OhmRange = 40;
         meter.MilliOhmUnit = true;
         meter.VoltRange = 4;
@@ -48,283 +45,170 @@ const QByteArray Header = "No.s\tDate\tTime\t40mOhm\t4Voltage\r\n";
 
 }  // namespace
 
-void TestSampler::recordingBytes_data() {
-    QTest::addColumn<int>("samplingTime");
-    QTest::addColumn<QStringList>("ohmTexts");  // the reading at each tick
-    QTest::addColumn<QStringList>("voltTexts");
-    QTest::addColumn<QByteArrayList>("fileAfterTick");  // what is on disk after each tick
+class TestSampler : public QObject {
+    Q_OBJECT
 
-    QTest::newRow("every second") << 1 << QStringList{"12.34", "OL", "----", "0.56"}
-                                  << QStringList{"4.012", "-OL", "OL", "-1.234"}
-                                  << QByteArrayList{
-                                         Header, Header + "1\t2021/07/01\t10:20:32\tOL\t-OL\r\n",
-                                         Header +
-                                             "1\t2021/07/01\t10:20:32\tOL\t-OL\r\n"
-                                             "2\t2021/07/01\t10:20:33\t----\tOL\r\n",
-                                         Header +
-                                             "1\t2021/07/01\t10:20:32\tOL\t-OL\r\n"
-                                             "2\t2021/07/01\t10:20:33\t----\tOL\r\n"
-                                             "3\t2021/07/01\t10:20:34\t0.56\t-1.234\r\n"};
-    QTest::newRow("every second tick")
-        << 2 << QStringList{"1", "2", "3", "4", "5"} << QStringList{"1", "2", "3", "4", "5"}
-        << QByteArrayList{Header, Header, Header + "1\t2021/07/01\t10:20:33\t3\t3\r\n",
-                          Header + "1\t2021/07/01\t10:20:33\t3\t3\r\n",
-                          Header +
-                              "1\t2021/07/01\t10:20:33\t3\t3\r\n"
-                              "2\t2021/07/01\t10:20:35\t5\t5\r\n"};
-    QTest::newRow("empty reading before the first packet")
-        << 1 << QStringList{"", ""} << QStringList{"", ""}
-        << QByteArrayList{"No.s\tDate\tTime\t40mOhm\t4Voltage\r\n",
-                          Header + "1\t2021/07/01\t10:20:32\t\t\r\n"};
-}
+  private Q_SLOTS:
+    void recordingBytes_data() {
+        QTest::addColumn<int>("samplingTime");
+        QTest::addColumn<QStringList>("readings");   // resistance TAB voltage at each tick
+        QTest::addColumn<QByteArrayList>("onDisk");  // the file after each tick
 
-void TestSampler::recordingBytes() {
-    QFETCH(int, samplingTime);
-    QFETCH(QStringList, ohmTexts);
-    QFETCH(QStringList, voltTexts);
-    QFETCH(QByteArrayList, fileAfterTick);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("rec.Kmk"));
-    SamplerRig rig;
-    rig.transfer.SamplingTime = samplingTime;
-    QVERIFY(rig.sampler.startRecording(path));
-    QSignalSpy written(&rig.sampler, &Sampler::recordWritten);
-    for (int i = 0; i < ohmTexts.size(); ++i) {
-        rig.meter.OhmText = ohmTexts.at(i);
-        rig.meter.VoltText = voltTexts.at(i);
-        rig.tick();
-        // On disk at once, while the file is still open: a killed program loses nothing.
-        QCOMPARE(fileBytes(path), fileAfterTick.at(i));
+        const QByteArray one = Header + "1\t2021/07/01\t10:20:32\tOL\t-OL\r\n";
+        QTest::newRow("every tick")
+            << 1 << QStringList{"12.34\t4.012", "OL\t-OL", "----\t0.056"}
+            << QByteArrayList{Header, one, one + "2\t2021/07/01\t10:20:33\t----\t0.056\r\n"};
+        const QByteArray first = Header + "1\t2021/07/01\t10:20:33\t3\t3\r\n";
+        QTest::newRow("every second tick")
+            << 2 << QStringList{"1\t1", "2\t2", "3\t3", "4\t4", "5\t5"}
+            << QByteArrayList{Header, Header, first, first,
+                              first + "2\t2021/07/01\t10:20:35\t5\t5\r\n"};
+        QTest::newRow("before the first packet")
+            << 1 << QStringList{"\t", "\t"}
+            << QByteArrayList{Header, Header + "1\t2021/07/01\t10:20:32\t\t\r\n"};
     }
-    QCOMPARE(written.size(), fileAfterTick.last().count('\n') - 1);
-    QCOMPARE(rig.transfer.RecordCount, written.size() + 1);
-    rig.sampler.stopRecording();
-    QVERIFY(!rig.transfer.Recording);
-    QCOMPARE(rig.transfer.RecordCount, 0);
-    rig.tick();
-    rig.tick();
-    QCOMPARE(fileBytes(path), fileAfterTick.last());
-}
 
-void TestSampler::stamps_data() {
-    QTest::addColumn<QDateTime>("start");
-    QTest::addColumn<int>("samplingTime");
-    QTest::addColumn<int>("tickMs");
-    QTest::addColumn<int>("ticks");
-    QTest::addColumn<QStringList>("stamps");
+    void recordingBytes() {
+        QFETCH(int, samplingTime);
+        QFETCH(QStringList, readings);
+        QFETCH(QByteArrayList, onDisk);
 
-    const QDateTime morning(QDate(2021, 7, 1), QTime(10, 20, 30));
-    QTest::newRow("1 s") << morning << 1 << 1000 << 3
-                         << QStringList{"2021/07/01 10:20:31", "2021/07/01 10:20:32",
-                                        "2021/07/01 10:20:33"};
-    QTest::newRow("2 s") << morning << 2 << 1000 << 5
-                         << QStringList{"2021/07/01 10:20:31", "2021/07/01 10:20:33",
-                                        "2021/07/01 10:20:35"};
-    // A slow timer makes the samples later, never the stamps wrong.
-    QTest::newRow("2 s, ticks 1.3 s apart")
-        << morning << 2 << 1300 << 5
-        << QStringList{"2021/07/01 10:20:31", "2021/07/01 10:20:33", "2021/07/01 10:20:36"};
-    QTest::newRow("86400 s") << morning << 86400 << 1000 << 86401
-                             << QStringList{"2021/07/01 10:20:31", "2021/07/02 10:20:31"};
-    QTest::newRow("midnight") << QDateTime(QDate(2021, 7, 1), QTime(23, 59, 58)) << 1 << 1000 << 4
-                              << QStringList{"2021/07/01 23:59:59", "2021/07/02 00:00:00",
-                                             "2021/07/02 00:00:01", "2021/07/02 00:00:02"};
-    QTest::newRow("month end") << QDateTime(QDate(2021, 2, 28), QTime(23, 59, 59)) << 1 << 1000 << 2
-                               << QStringList{"2021/03/01 00:00:00", "2021/03/01 00:00:01"};
-    QTest::newRow("leap day") << QDateTime(QDate(2024, 2, 28), QTime(23, 59, 59)) << 1 << 1000 << 1
-                              << QStringList{"2024/02/29 00:00:00"};
-    QTest::newRow("year end") << QDateTime(QDate(2021, 12, 31), QTime(23, 59, 58)) << 2 << 1000 << 3
-                              << QStringList{"2021/12/31 23:59:59", "2022/01/01 00:00:01"};
-}
-
-void TestSampler::stamps() {
-    QFETCH(QDateTime, start);
-    QFETCH(int, samplingTime);
-    QFETCH(int, tickMs);
-    QFETCH(int, ticks);
-    QFETCH(QStringList, stamps);
-
-    SamplerRig rig(start);
-    rig.transfer.SamplingTime = samplingTime;
-    rig.transfer.ListOpen = true;
-    QStringList seen;
-    connect(&rig.sampler, &Sampler::listRow, this, [&](const QString& row) {
-        const QStringList cells = row.split(u'\t');
-        seen.append(cells.at(1) + u' ' + cells.at(2));
-        QCOMPARE(rig.panel.SampleStamp, seen.last());
-    });
-    for (int i = 0; i < ticks; ++i) {
-        rig.tick(tickMs);
-    }
-    QCOMPARE(seen, stamps);
-}
-
-void TestSampler::firstSampleAfterChange() {
-    SamplerRig rig;
-    rig.transfer.SamplingTime = 86400;
-    rig.transfer.ListOpen = true;
-    QSignalSpy rows(&rig.sampler, &Sampler::listRow);
-    for (int i = 0; i < 100; ++i) {
-        rig.tick();
-    }
-    QCOMPARE(rows.size(), 1);
-    // A new sampling time: the next tick samples at once, stamped with its own time.
-    rig.transfer.SamplingTime = 5;
-    rig.transfer.SampleTick = 0;
-    rig.tick();
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows.last().first().toString(),
-             QStringLiteral("2\t2021/07/01\t10:22:11\t12.34\t4.012"));
-    for (int i = 0; i < 5; ++i) {
-        rig.tick();
-    }
-    QCOMPARE(rows.size(), 3);
-    QCOMPARE(rig.panel.SampleStamp, QStringLiteral("2021/07/01 10:22:16"));
-}
-
-void TestSampler::noDataShowsRealGap() {
-    SamplerRig rig;
-    rig.transfer.SamplingTime = 1;
-    rig.transfer.ListOpen = true;
-    QSignalSpy rows(&rig.sampler, &Sampler::listRow);
-    rig.tick();
-    rig.panel.NoData = true;
-    for (int i = 0; i < 30; ++i) {
-        rig.tick();
-    }
-    QCOMPARE(rows.size(), 1);
-    QCOMPARE(rig.transfer.SampleTick, 1);
-    rig.panel.NoData = false;
-    rig.tick();
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rig.panel.SampleStamp, QStringLiteral("2021/07/01 10:21:02"));
-}
-
-void TestSampler::recordLimit_data() {
-    QTest::addColumn<int>("recordCount");
-    QTest::addColumn<bool>("stops");
-    QTest::newRow("last data line") << 69998 << false;
-    QTest::newRow("full") << 69999 << true;
-}
-
-void TestSampler::recordLimit() {
-    QFETCH(int, recordCount);
-    QFETCH(bool, stops);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("full.Kmk"));
-    SamplerRig rig;
-    rig.transfer.ListOpen = true;
-    QVERIFY(rig.sampler.startRecording(path));
-    rig.transfer.RecordCount = recordCount;
-    QSignalSpy stopped(&rig.sampler, &Sampler::recordingStopped);
-    QSignalSpy rows(&rig.sampler, &Sampler::listRow);
-    rig.tick();
-    QCOMPARE(rig.transfer.Recording, !stops);
-    QCOMPARE(stopped.size(), stops ? 1 : 0);
-    if (stops) {
-        // The tick ends at the stop: no row, no line, and the next tick samples again.
-        QCOMPARE(rig.transfer.RecordCount, 0);
-        QCOMPARE(rows.size(), 0);
-        QCOMPARE(rig.transfer.SampleTick, 0);
-        QCOMPARE(fileBytes(path), QByteArray());
-        rig.tick();
-        QCOMPARE(rows.size(), 1);
-        QCOMPARE(fileBytes(path), QByteArray());
-    } else {
-        QCOMPARE(rig.transfer.RecordCount, 69999);
-        QCOMPARE(fileBytes(path), QByteArray("69998\t2021/07/01\t10:20:31\t12.34\t4.012\r\n"));
-    }
-}
-
-void TestSampler::rangeChangeStops() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("range.Kmk"));
-    SamplerRig rig;
-    rig.transfer.SamplingTime = 1;
-    rig.transfer.ListOpen = true;
-    QVERIFY(rig.sampler.startRecording(path));
-    QSignalSpy rows(&rig.sampler, &Sampler::listRow);
-    rig.tick();
-    rig.tick();
-    // The meter switched from 4 V to 40 V.
-    rig.meter.RangeCode = 7;
-    rig.meter.VoltRange = 40;
-    rig.tick();
-    QVERIFY(!rig.transfer.Recording);
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(fileBytes(path), Header + "1\t2021/07/01\t10:20:32\t12.34\t4.012\r\n");
-    rig.tick();
-    QCOMPARE(rows.size(), 3);
-}
-
-void TestSampler::unwritableStops() {
-    SamplerRig rig;
-    QVERIFY(rig.sampler.startRecording(QStringLiteral("/dev/full")));
-    QSignalSpy failed(&rig.sampler, &Sampler::writeFailed);
-    QSignalSpy stopped(&rig.sampler, &Sampler::recordingStopped);
-    rig.tick();
-    QCOMPARE(failed.size(), 1);
-    QCOMPARE(failed.first().at(0).toString(), QStringLiteral("/dev/full"));
-    QVERIFY2(failed.first().at(1).toString().contains(QStringLiteral("No space left")),
-             qPrintable(failed.first().at(1).toString()));
-    QCOMPARE(stopped.size(), 1);
-    QVERIFY(!rig.transfer.Recording);
-    QCOMPARE(rig.transfer.RecordCount, 0);
-    rig.tick();
-    rig.tick();
-    QCOMPARE(failed.size(), 1);
-}
-
-void TestSampler::keepsWholeLinesWhenFull() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("stick.Kmk"));
-    const QByteArray line = "1\t2021/07/01\t10:20:32\t12.34\t4.012\r\n";
-    SamplerRig rig;
-    rig.transfer.SamplingTime = 1;
-    QSignalSpy failed(&rig.sampler, &Sampler::writeFailed);
-    QVERIFY(rig.sampler.startRecording(path));
-    {
-        // Room for the header, two data lines and part of a third.
-        FileLimit limit(rlim_t(Header.size() + 2 * line.size() + 10));
-        for (int i = 0; i < 5; ++i) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("rec.Kmk"));
+        SamplerRig rig;
+        rig.transfer.SamplingTime = samplingTime;
+        QVERIFY(rig.sampler.startRecording(path));
+        for (int i = 0; i < readings.size(); ++i) {
+            rig.meter.OhmText = readings.at(i).section(u'\t', 0, 0);
+            rig.meter.VoltText = readings.at(i).section(u'\t', 1, 1);
             rig.tick();
+            // On disk at once, the file still open: a killed program loses nothing.
+            QCOMPARE(fileBytes(path), onDisk.at(i));
         }
+        rig.sampler.stopRecording();
+        QCOMPARE(rig.transfer.RecordCount, 0);
+        rig.tick();
+        QCOMPARE(fileBytes(path), onDisk.last());
     }
-    QCOMPARE(failed.size(), 1);
-    QVERIFY(!rig.transfer.Recording);
-    QCOMPARE(fileBytes(path),
-             Header + line + QByteArray("2\t2021/07/01\t10:20:33\t12.34\t4.012\r\n"));
+
+    // Script: '.' a tick 1 s after the last, 's' a slow one (1.3 s), 'n' a tick in the no-data
+    // state, 'c' a new sampling time of 5 s ("Sample" accepted).
+    void stamps_data() {
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<int>("samplingTime");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("stamps");
+
+        const QDateTime morning(QDate(2021, 7, 1), QTime(10, 20, 30));
+        QTest::newRow("1 s") << morning << 1 << "..."
+                             << QStringList{"2021/07/01 10:20:31", "2021/07/01 10:20:32",
+                                            "2021/07/01 10:20:33"};
+        QTest::newRow("2 s") << morning << 2 << "....."
+                             << QStringList{"2021/07/01 10:20:31", "2021/07/01 10:20:33",
+                                            "2021/07/01 10:20:35"};
+        QTest::newRow("slow ticks")
+            << morning << 2 << "sssss"
+            << QStringList{"2021/07/01 10:20:31", "2021/07/01 10:20:33", "2021/07/01 10:20:36"};
+        QTest::newRow("86400 s") << morning << 86400 << QString(86401, u'.')
+                                 << QStringList{"2021/07/01 10:20:31", "2021/07/02 10:20:31"};
+        QTest::newRow("new sampling time samples at once")
+            << morning << 86400 << QString(100, u'.') + "c......"
+            << QStringList{"2021/07/01 10:20:31", "2021/07/01 10:22:11", "2021/07/01 10:22:16"};
+        QTest::newRow("no-data period as its real gap")
+            << morning << 1 << "." + QString(30, u'n') + "."
+            << QStringList{"2021/07/01 10:20:31", "2021/07/01 10:21:02"};
+        QTest::newRow("midnight") << QDateTime(QDate(2021, 7, 1), QTime(23, 59, 58)) << 1 << "..."
+                                  << QStringList{"2021/07/01 23:59:59", "2021/07/02 00:00:00",
+                                                 "2021/07/02 00:00:01"};
+        QTest::newRow("month end") << QDateTime(QDate(2021, 2, 28), QTime(23, 59, 59)) << 1 << "."
+                                   << QStringList{"2021/03/01 00:00:00"};
+        QTest::newRow("leap day") << QDateTime(QDate(2024, 2, 28), QTime(23, 59, 59)) << 1 << "."
+                                  << QStringList{"2024/02/29 00:00:00"};
+        QTest::newRow("year end") << QDateTime(QDate(2021, 12, 31), QTime(23, 59, 58)) << 2 << "..."
+                                  << QStringList{"2021/12/31 23:59:59", "2022/01/01 00:00:01"};
+    }
+
+    void stamps() {
+        QFETCH(QDateTime, start);
+        QFETCH(int, samplingTime);
+        QFETCH(QString, script);
+        QFETCH(QStringList, stamps);
+
+        SamplerRig rig(start);
+        rig.transfer.SamplingTime = samplingTime;
+        rig.transfer.ListOpen = true;
+        QStringList seen;
+        connect(&rig.sampler, &Sampler::listRow, this, [&](const QString& row) {
+            seen.append(row.section(u'\t', 1, 1) + u' ' + row.section(u'\t', 2, 2));
+        });
+        for (QChar step : script) {
+            rig.panel.NoData = step == u'n';
+            if (step == u'c') {
+                rig.transfer.SamplingTime = 5;
+                rig.transfer.SampleTick = 0;
+            } else {
+                rig.tick(step == u's' ? 1300 : 1000);
+            }
+        }
+        QCOMPARE(seen, stamps);
+        QCOMPARE(rig.panel.SampleStamp, stamps.last());
+    }
+
+    void recordLimit_data() {
+        QTest::addColumn<int>("recordCount");
+        QTest::addColumn<bool>("stops");
+        QTest::newRow("last data line") << 69998 << false;
+        QTest::newRow("full") << 69999 << true;
+    }
+
+    void recordLimit() {
+        QFETCH(int, recordCount);
+        QFETCH(bool, stops);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("full.Kmk"));
+        SamplerRig rig;
+        rig.transfer.ListOpen = true;
+        QVERIFY(rig.sampler.startRecording(path));
+        rig.transfer.RecordCount = recordCount;
+        QSignalSpy rows(&rig.sampler, &Sampler::listRow);
+        rig.tick();
+        QCOMPARE(rig.transfer.Recording, !stops);
+        QCOMPARE(rows.size(), stops ? 0 : 1);  // the stop ends the tick
+        QCOMPARE(rig.transfer.RecordCount, stops ? 0 : 69999);
+        QCOMPARE(fileBytes(path),
+                 stops ? QByteArray() : "69998\t2021/07/01\t10:20:31\t12.34\t4.012\r\n");
+        // Stopped either way by now; after a stop the next tick samples again.
+        rig.tick();
+        QVERIFY(!rig.transfer.Recording);
+        QCOMPARE(rows.size(), 1);
+    }
+
+    void keepsWholeLinesWhenFull() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("stick.Kmk"));
+        const QByteArray lines = Header +
+                                 "1\t2021/07/01\t10:20:32\t12.34\t4.012\r\n"
+                                 "2\t2021/07/01\t10:20:33\t12.34\t4.012\r\n";
+        SamplerRig rig;
+        QSignalSpy failed(&rig.sampler, &Sampler::writeFailed);
+        QVERIFY(rig.sampler.startRecording(path));
+        {
+            FileLimit limit(rlim_t(lines.size() + 10));  // room for part of a third line
+            for (int i = 0; i < 5; ++i) {
+                rig.tick();
+            }
+        }
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed.first(), (QVariantList{path, QStringLiteral("File too large")}));
+        QVERIFY(!rig.transfer.Recording);
+        QCOMPARE(fileBytes(path), lines);
+    }
+};
+
+int runSamplerTests(int argc, char* argv[]) {
+    TestSampler t;
+    return QTest::qExec(&t, argc, argv);
 }
 
-void TestSampler::listFeed_data() {
-    QTest::addColumn<int>("countBefore");
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<int>("countAfter");
-    QTest::addColumn<bool>("openAfter");
-    QTest::newRow("first") << 0 << "1\t2021/07/01\t10:20:31\t12.34\t4.012" << 1 << true;
-    QTest::newRow("before the last")
-        << 43747 << "43748\t2021/07/01\t10:20:31\t12.34\t4.012" << 43748 << true;
-    QTest::newRow("last") << 43748 << "43749\t2021/07/01\t10:20:31\t12.34\t4.012" << 0 << false;
-}
-
-void TestSampler::listFeed() {
-    QFETCH(int, countBefore);
-    QFETCH(QString, row);
-    QFETCH(int, countAfter);
-    QFETCH(bool, openAfter);
-
-    SamplerRig rig;
-    rig.transfer.ListOpen = true;
-    rig.transfer.ListCount = countBefore;
-    QSignalSpy rows(&rig.sampler, &Sampler::listRow);
-    rig.tick();
-    QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows.first().first().toString(), row);
-    QCOMPARE(rig.transfer.ListCount, countAfter);
-    QCOMPARE(rig.transfer.ListOpen, openAfter);
-    rig.tick();
-    rig.tick();
-    QCOMPARE(rows.size(), openAfter ? 2 : 1);
-}
+#include "tst_sampler.moc"
