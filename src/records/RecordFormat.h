@@ -9,6 +9,11 @@
 // list has the same fields with a TAB after every field, the last one included.
 namespace RecordFormat {
 
+// The file dialogs' filter for recording files.
+inline QString fileFilter() {
+    return QStringLiteral("Kelvomark (*.Kmk)|*.Kmk|All Files (*.*)|*.*|");
+}
+
 // "40mOhm", "400mOhm", "4Ohm", "40Ohm".
 QString ohmHeader(int ohmRange, bool milliOhm);
 // "4Voltage", "40Voltage".

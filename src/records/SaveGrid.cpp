@@ -9,16 +9,11 @@
 #include "platform/GridModel.h"
 #include "records/GridFile.h"
 #include "records/Progress.h"
-
-namespace {
-
-const QString Filter = QStringLiteral("Kelvomark (*.Kmk)|*.Kmk|All Files (*.*)|*.*|");
-
-}  // namespace
+#include "records/RecordFormat.h"
 
 void SaveAsDialog(App& app, QWidget* parent) {
     // No extension is added to a name typed without one.
-    const QString path = app.dialogs().saveFile(parent, Filter, 1, true);
+    const QString path = app.dialogs().saveFile(parent, RecordFormat::fileFilter(), 1, true);
     if (path.isEmpty()) {
         app.transfer.SaveAccepted = false;
         return;

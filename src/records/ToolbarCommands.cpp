@@ -16,12 +16,11 @@
 #include "platform/TextRules.h"
 #include "records/FileList.h"
 #include "records/List.h"
+#include "records/RecordFormat.h"
 #include "records/Sampler.h"
 #include "records/SaveGrid.h"
 
 namespace {
-
-const QString OpenFilter = QStringLiteral("Kelvomark (*.Kmk)|*.Kmk|All Files (*.*)|*.*|");
 
 // The receive tick back on at the end of a command. Not while a logger download borrows the
 // port: the download switches it on itself when it ends, and a receive tick running in the
@@ -101,7 +100,7 @@ bool open(App& app, Panel* panel) {
                                   QStringLiteral("Please stop recording!"));
         return false;
     }
-    const QString path = app.dialogs().openFile(panel, OpenFilter, 1);
+    const QString path = app.dialogs().openFile(panel, RecordFormat::fileFilter(), 1);
     if (path.isEmpty()) {
         return false;
     }
