@@ -1,12 +1,88 @@
 #include "records/FileList.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/App.h"
+#include "graphs/PlotCommands.h"
+#include "platform/BusyCursor.h"
 #include "platform/Grid.h"
+#include "platform/TextRules.h"
+#include "print/PrintGrid.h"
+#include "records/ListLayout.h"
+#include "records/ListWindow.h"
+#include "records/Progress.h"
+#include "records/RecordReader.h"
 
-FileList::FileList(App& app) : AppWindow(app), grid_(new Grid(5, this)) {
+FileList::FileList(App& app) : AppWindow(app), grid_(new Grid(ListLayout::Columns, this)) {
     setObjectName(QStringLiteral("FileList"));
     setWindowTitle(QStringLiteral("FileList"));
+    toolbar_ = ListWindow::toolbar(this,
+                                   {{QStringLiteral("Plot"), QStringLiteral("Plot")},
+                                    {QStringLiteral("Print"), QStringLiteral("Print")}},
+                                   [this](const QString& key) { toolbarClick(key); });
+    grid_->setAccessibleName(QStringLiteral("Opened file"));
     auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(toolbar_);
     layout->addWidget(grid_);
+
+    ListWindow::placeBesidePanel(app, *this);
+    ListWindow::setWidths(*grid_);
+    resize(480, 420);
+}
+
+bool FileList::readFile(const QString& path, QString& error) {
+    const QString title = QFileInfo(path).fileName();
+    setWindowTitle(title);
+    GridModel& model = grid_->model();
+    model.setRows(1);
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    BusyCursor busy;
+    Progress progress(app().clock(), [this](qint64 lines) {
+        setWindowTitle(QString::number(lines) + QStringLiteral(" Records Completed"));
+    });
+    const RecordReader::Result result =
+        RecordReader::read(file, model, app().meter.FileOhmRange, app().meter.FileVoltRange,
+                           [&progress](qint64 lines) { progress.update(lines); });
+    progress.finish(result.texts);
+    setWindowTitle(title);
+    if (!result.ok) {
+        error = result.error;
+    }
+    return result.ok;
+}
+
+void FileList::toolbarClick(const QString& key) {
+    if (key == QStringLiteral("Plot")) {
+        plot();
+    } else if (key == QStringLiteral("Print")) {
+        PrintGrid(app(), this, grid_->model());
+    }
+}
+
+void FileList::plot() {
+    FileTransfer& t = app().transfer;
+    const Meter& m = app().meter;
+    t.PlotFromDataList = false;
+    t.PlotFromFileList = true;
+    t.PlotOhmLimitMax = float(TextRules::LeadingNumber(m.FileOhmRange));
+    t.PlotVoltLimitMax = float(TextRules::LeadingNumber(m.FileVoltRange));
+    t.PlotOhmLimitMin = 0;
+    t.PlotVoltLimitMin = 0;
+    t.PlotRowCount = float(grid_->model().Rows() - 1);
+    t.PlotPointCount = t.PlotRowCount;
+    t.PlotLastRow = t.PlotRowCount;
+    t.PlotOhmTop = t.PlotOhmLimitMax;
+    t.PlotOhmBottom = t.PlotOhmLimitMin;
+    t.PlotVoltTop = t.PlotVoltLimitMax;
+    t.PlotVoltBottom = t.PlotVoltLimitMin;
+    t.PlotFirstRow = 1;
+    ShowPlot(app(), grid_->model());
 }

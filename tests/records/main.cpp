@@ -1,0 +1,12 @@
+#include <QApplication>
+
+int runSamplerTests(int argc, char* argv[]);
+int runReaderTests(int argc, char* argv[]);
+int runListTests(int argc, char* argv[]);
+int runToolbarTests(int argc, char* argv[]);
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    return runSamplerTests(argc, argv) | runReaderTests(argc, argv) | runListTests(argc, argv) |
+           runToolbarTests(argc, argv);
+}

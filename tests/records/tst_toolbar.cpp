@@ -1,0 +1,357 @@
+#include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include "RecordsRig.h"
+#include "platform/Grid.h"
+#include "records/Delay.h"
+#include "records/FileList.h"
+#include "records/ToolbarCommands.h"
+
+namespace {
+
+QByteArray recording(const QByteArray& header, int lines) {
+    QByteArray bytes = header + "\r\n";
+    for (int i = 1; i <= lines; ++i) {
+        bytes += QByteArray::number(i) + "\t2021/07/01\t10:20:" + QByteArray::number(10 + i) +
+                 "\t123.4\t12.34\r\n";
+    }
+    return bytes;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Button 1's look: its tooltip, and which of buttons 7 and 8 lent it the image.
+QString look(const Panel& panel) {
+    const QAction* save = panel.toolbarButton(QStringLiteral("Save"));
+    for (const char* holder : {"Stop", "ReSave"}) {
+        if (save->icon().cacheKey() ==
+            panel.toolbarButton(QString::fromLatin1(holder))->icon().cacheKey()) {
+            return save->toolTip() + u'/' + QString::fromLatin1(holder);
+        }
+    }
+    return save->toolTip();
+}
+
+const QString Recording = QStringLiteral("Stop Recording/Stop");
+const QString NotRecording = QStringLiteral("Save As/ReSave");
+
+}  // namespace
+
+class TestToolbar : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void sample_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("samplingTime");  // 7 before; SampleTick 0 when it changed
+
+        QTest::newRow("30") << "30" << 30;
+        QTest::newRow("0") << "0" << 1;
+        QTest::newRow("-5") << "-5" << 1;
+        QTest::newRow("86401") << "86401" << 86400;
+        QTest::newRow("2.5") << "2.5" << 2;
+        QTest::newRow("3.5") << "3.5" << 4;
+        QTest::newRow("largest 32-bit") << "2147483647" << 86400;
+        QTest::newRow("beyond 32-bit") << "2147483648" << 7;
+        QTest::newRow("1e10") << "1e10" << 7;
+        QTest::newRow("letters") << "abc" << 7;
+        QTest::newRow("inf") << "inf" << 7;
+        QTest::newRow("Cancel") << "" << 7;
+    }
+
+    void sample() {
+        QFETCH(QString, answer);
+        QFETCH(int, samplingTime);
+
+        RecordsRig rig;
+        QVERIFY(rig.loaded);
+        rig.app.transfer.SamplingTime = 7;
+        rig.app.transfer.SampleTick = 3;
+        rig.app.setTimer1(false);
+        rig.dialogs.inputs.enqueue(answer);
+
+        ToolbarClick(rig.app, QStringLiteral("Sample"));
+
+        QCOMPARE(rig.dialogs.prompts.size(), 1);
+        QCOMPARE(rig.dialogs.prompts.first().prompt,
+                 QStringLiteral("Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) "));
+        QCOMPARE(rig.dialogs.prompts.first().title, QStringLiteral("Input Sampling Time"));
+        QCOMPARE(rig.dialogs.prompts.first().defaultText, QStringLiteral("7"));
+        QCOMPARE(rig.app.transfer.SamplingTime, samplingTime);
+        QCOMPARE(rig.app.transfer.SampleTick, samplingTime == 7 ? 3 : 0);
+        QCOMPARE(rig.app.timer1(), !answer.isEmpty());  // Cancel leaves Timer1 alone
+        QVERIFY(rig.dialogs.messages.isEmpty());
+    }
+
+    void openWhileRecording() {
+        RecordsRig rig;
+        QVERIFY(rig.loaded);
+        const QString path = rig.path(QStringLiteral("rec.Kmk"));
+        rig.dialogs.files << path << path;
+        ToolbarClick(rig.app, QStringLiteral("Save"));
+        rig.app.setTimer1(false);
+
+        ToolbarClick(rig.app, QStringLiteral("Open"));
+
+        QCOMPARE(rig.dialogs.messages.size(), 1);
+        const ScriptedDialogs::Shown& shown = rig.dialogs.messages.first();
+        QCOMPARE(shown.icon, Dialogs::Icon::Critical);
+        QCOMPARE(shown.title, Dialogs::appTitle());
+        QCOMPARE(shown.text, QStringLiteral("Recording Mode!\n\rPlease stop recording!"));
+        QCOMPARE(rig.dialogs.files.size(), 1);
+        QVERIFY(!rig.app.windows().find<FileList>());
+        QVERIFY(!rig.app.timer1());
+        rig.tick(3);  // the recording goes on
+        QCOMPARE(RecordsRig::fileBytes(path).count('\n'), 2);
+    }
+
+    void saveStartAndStop() {
+        RecordsRig rig;
+        QVERIFY(rig.loaded);
+        Panel& panel = *rig.panel;
+        const QString path = rig.path(QStringLiteral("Meßreihe 1.Kmk"));
+        rig.dialogs.files.enqueue(path);
+        rig.app.setTimer1(false);
+
+        ToolbarClick(rig.app, QStringLiteral("Save"));
+        QVERIFY(rig.app.transfer.Recording);
+        QCOMPARE(look(panel), Recording);
+        QCOMPARE(panel.lblFileName()->text(), QStringLiteral("Meßreihe 1.Kmk"));
+        QVERIFY(!panel.lblRec()->isHidden());
+        QCOMPARE(rig.app.meter.RecordRangeCode, rig.app.meter.RangeCode);
+        QVERIFY(rig.app.timer1());
+
+        rig.tick(5);  // sampling time 2: the header, lines 1 and 2
+        QCOMPARE(panel.lblRec()->text(), QStringLiteral("Rec"));
+        QCOMPARE(panel.lblCount()->text(), QStringLiteral("2"));
+
+        ToolbarClick(rig.app, QStringLiteral("Save"));
+        QVERIFY(!rig.app.transfer.Recording);
+        QCOMPARE(look(panel), NotRecording);
+        QVERIFY(panel.lblRec()->isHidden());
+        QCOMPARE(panel.lblCount()->text(), QString());
+        QVERIFY(!rig.app.transfer.SaveAccepted);
+        rig.tick(4);
+        QCOMPARE(RecordsRig::fileBytes(path).count('\n'), 3);
+        QCOMPARE(panel.lblFileName()->text(), QString());
+
+        // A file that cannot be created: said so, and no recording look without a file.
+        const QString bad = rig.path(QStringLiteral("no such folder/rec.Kmk"));
+        rig.dialogs.files.enqueue(bad);
+        ToolbarClick(rig.app, QStringLiteral("Save"));
+        QVERIFY(!rig.app.transfer.Recording);
+        QCOMPARE(look(panel), NotRecording);
+        QCOMPARE(panel.lblFileName()->text(), QString());
+        QCOMPARE(rig.dialogs.messages.size(), 1);
+        QVERIFY(rig.dialogs.messages.first().text.contains(bad));
+    }
+
+    void stopLooks_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("reason");  // what the message must name; empty: none
+        QTest::newRow("toolbar") << "toolbar"
+                                 << "";
+        QTest::newRow("range change") << "range"
+                                      << "";
+        QTest::newRow("full recording") << "limit"
+                                        << "";
+        QTest::newRow("disk full") << "write"
+                                   << "No space left on device";
+    }
+
+    void stopLooks() {
+        QFETCH(QString, how);
+        QFETCH(QString, reason);
+
+        RecordsRig rig;
+        QVERIFY(rig.loaded);
+        Panel& panel = *rig.panel;
+        rig.app.transfer.SamplingTime = 1;
+        const bool full = how == QStringLiteral("write");
+        const QString path = full ? QStringLiteral("/dev/full") : rig.path(QStringLiteral("r"));
+        rig.dialogs.files.enqueue(path);
+        ToolbarClick(rig.app, QStringLiteral("Save"));
+        if (!full) {
+            rig.tick(3);
+        }
+        if (how == QStringLiteral("toolbar")) {
+            ToolbarClick(rig.app, QStringLiteral("Save"));
+        } else {
+            rig.app.meter.RangeCode = how == QStringLiteral("range") ? 7 : 3;
+            if (how == QStringLiteral("limit")) {
+                rig.app.transfer.RecordCount = Sampler::RecordLimit;
+            }
+            rig.tick();
+        }
+        QCoreApplication::processEvents();  // the message is queued
+
+        QVERIFY(!rig.app.transfer.Recording);
+        QCOMPARE(rig.app.transfer.RecordCount, 0);
+        QCOMPARE(look(panel), NotRecording);
+        QCOMPARE(panel.lblRec()->text() + panel.lblCount()->text(), QString());
+        QCOMPARE(rig.dialogs.messages.size(), reason.isEmpty() ? 0 : 1);
+        if (reason.isEmpty()) {
+            QCOMPARE(RecordsRig::fileBytes(path).count('\n'), 3);
+        } else {
+            const ScriptedDialogs::Shown& shown = rig.dialogs.messages.first();
+            QCOMPARE(shown.icon, Dialogs::Icon::Critical);
+            QVERIFY2(shown.text.contains(path) && shown.text.contains(reason),
+                     qPrintable(shown.text));
+        }
+        rig.tick();
+        QCOMPARE(panel.lblFileName()->text(), QString());
+    }
+
+    void openFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("plain") << "rec.Kmk" << true;
+        QTest::newRow("blanks") << "my recording 2.Kmk" << true;
+        QTest::newRow("non-ASCII") << QString::fromUtf8("Batterie Größe ℃.Kmk") << true;
+        QTest::newRow("no extension") << "recording" << true;
+        QTest::newRow("a folder") << "folder" << false;
+        QTest::newRow("missing") << "missing.Kmk" << false;
+    }
+
+    void openFile() {
+        QFETCH(QString, name);
+        QFETCH(bool, readable);
+
+        RecordsRig rig;
+        QVERIFY(rig.loaded);
+        const QString path = rig.path(name);
+        if (readable) {
+            writeFile(path, recording("No.s\tDate\tTime\t400mOhm\t40Voltage", 12));
+        } else if (name == QStringLiteral("folder")) {
+            QVERIFY(QDir(rig.dir.path()).mkdir(name));
+        }
+        QPointer<FileList> shownBefore = &rig.app.windows().get<FileList>();
+        shownBefore->show();
+        rig.dialogs.files.enqueue(path);
+        rig.app.setTimer1(false);
+
+        ToolbarClick(rig.app, QStringLiteral("Open"));
+
+        QCOMPARE(rig.dialogs.lastFilter,
+                 QStringLiteral("Kelvomark (*.Kmk)|*.Kmk|All Files (*.*)|*.*|"));
+        FileList* list = rig.app.windows().find<FileList>();
+        QVERIFY(list && list->isVisible() && list != shownBefore.data());
+        QCOMPARE(list->windowTitle(), name);
+        QVERIFY(rig.app.timer1());
+        const GridModel& grid = list->grid().model();
+        QCOMPARE(grid.Rows(), readable ? 13 : 1);
+        QCOMPARE(rig.dialogs.messages.size(), readable ? 0 : 1);
+        if (readable) {
+            QCOMPARE(grid.row(0).join(u'|'), QStringLiteral("No.s|Date|Time|Ohm|Voltage"));
+            QCOMPARE(grid.row(12).join(u'|'), QStringLiteral("12|2021/07/01|10:20:22|123.4|12.34"));
+            QCOMPARE(rig.app.meter.FileOhmRange + u'|' + rig.app.meter.FileVoltRange,
+                     QStringLiteral("400m|40"));
+        } else {
+            QVERIFY(rig.dialogs.messages.first().text.contains(path));
+        }
+    }
+
+    void plotState_data() {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("rangesBefore");  // ohm|volt of the file opened before
+        QTest::addColumn<float>("ohmMax");
+        QTest::addColumn<float>("voltMax");
+
+        QTest::newRow("12 lines, 400 mOhm, 40 V")
+            << QByteArray("No.s\tDate\tTime\t400mOhm\t40Voltage") << 12 << "|" << 400.f << 40.f;
+        QTest::newRow("40 mOhm, 4 V")
+            << QByteArray("No.s\tDate\tTime\t40m Ohm\t4 Voltage") << 3 << "|" << 40.f << 4.f;
+        QTest::newRow("unknown range: the file before")
+            << QByteArray("No.s\tDate\tTime\tOhm\tVoltage") << 5 << "4|40" << 4.f << 40.f;
+        QTest::newRow("no range ever")
+            << QByteArray("No.s\tDate\tTime\tOhm\tVoltage") << 5 << "|" << 0.f << 0.f;
+        QTest::newRow("header only")
+            << QByteArray("No.s\tDate\tTime\t40Ohm\t4Voltage") << 0 << "|" << 40.f << 4.f;
+    }
+
+    void plotState() {
+        QFETCH(QByteArray, header);
+        QFETCH(int, lines);
+        QFETCH(QString, rangesBefore);
+        QFETCH(float, ohmMax);
+        QFETCH(float, voltMax);
+
+        RecordsRig rig;
+        QVERIFY(rig.loaded);
+        const QString path = rig.path(QStringLiteral("plot.Kmk"));
+        writeFile(path, recording(header, lines));
+        rig.app.meter.FileOhmRange = rangesBefore.section(u'|', 0, 0);
+        rig.app.meter.FileVoltRange = rangesBefore.section(u'|', 1, 1);
+        rig.dialogs.files.enqueue(path);
+        ToolbarClick(rig.app, QStringLiteral("Open"));
+        FileTransfer& t = rig.app.transfer;
+        t.PlotFromDataList = true;
+
+        rig.app.windows().get<FileList>().toolbarClick(QStringLiteral("Plot"));
+
+        QVERIFY(!t.PlotFromDataList && t.PlotFromFileList);
+        const QList<float> limits{t.PlotOhmLimitMax, t.PlotOhmLimitMin, t.PlotVoltLimitMax,
+                                  t.PlotVoltLimitMin};
+        QCOMPARE(limits, (QList<float>{ohmMax, 0, voltMax, 0}));
+        const QList<float> scales{t.PlotOhmTop, t.PlotOhmBottom, t.PlotVoltTop, t.PlotVoltBottom};
+        QCOMPARE(scales, limits);
+        const QList<float> rows{t.PlotRowCount, t.PlotPointCount, t.PlotFirstRow, t.PlotLastRow};
+        QCOMPARE(rows, (QList<float>{float(lines), float(lines), 1, float(lines)}));
+    }
+
+    // A logger download borrows the port with Timer1 off and switches it on when it ends; a
+    // command clicked meanwhile must not switch it on under the download.
+    void keepsTimer1OffDuringDownload_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("downloadBusy");
+        for (const char* key : {"List", "Help", "Save", "Sample"}) {
+            QTest::addRow("%s", key) << key << false;
+            QTest::addRow("%s during a download", key) << key << true;
+        }
+    }
+
+    void keepsTimer1OffDuringDownload() {
+        QFETCH(QString, key);
+        QFETCH(bool, downloadBusy);
+
+        RecordsRig rig;
+        QVERIFY(rig.loaded);
+        rig.app.meter.DownloadBusy = downloadBusy;
+        rig.app.setTimer1(false);
+        rig.dialogs.inputs.enqueue(QStringLiteral("5"));
+        ToolbarClick(rig.app, key);
+        QCOMPARE(rig.app.timer1(), !downloadBusy);
+        QCOMPARE(rig.app.meter.DownloadBusy, downloadBusy);
+        if (key == QStringLiteral("Help")) {
+            QVERIFY(rig.panel->helpPanel()->isVisibleTo(rig.panel));
+        }
+    }
+
+    void delayKeepsEventsGoing() {
+        bool fired = false;
+        QTimer::singleShot(10, this, [&fired] { fired = true; });
+        QElapsedTimer elapsed;
+        elapsed.start();
+        Delay(0.2);
+        QVERIFY(fired);
+        QVERIFY(elapsed.elapsed() >= 190);
+    }
+};
+
+int runToolbarTests(int argc, char* argv[]) {
+    TestToolbar t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_toolbar.moc"
