@@ -54,6 +54,10 @@ void MemoryCommand(App& app) {
 }
 
 void ListSetCommand(App& app, int row) {
+    // The download owns the port: switching the receive tick on now would take its bytes.
+    if (app.meter.DownloadBusy) {
+        return;
+    }
     app.setTimer1(false);
     const auto end = qScopeGuard([&app] {
         app.setTimer1(true);

@@ -8,5 +8,5 @@ void MemoryCommand(App& app);
 
 // A click on row `row` of the set grid (0 is the header): asks the starting time and lists the
 // set's readings in a fresh data list. The receive tick is off while it runs and on again, with
-// the port label restored, on every way out.
+// the port label restored, on every way out. Nothing happens while a download runs.
 void ListSetCommand(App& app, int row);

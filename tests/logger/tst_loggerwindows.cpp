@@ -154,6 +154,9 @@ void TestLoggerWindows::secondClickDoesNothing() {
     QCOMPARE(app.windows().find<Memory>(), first);
     QVERIFY(app.meter.DownloadBusy);
     QVERIFY(!app.timer1());
+    // Nor does a click on the set grid's header: the receive tick stays off.
+    ListSetCommand(app, 0);
+    QVERIFY(!app.timer1());
 
     QTRY_VERIFY_WITH_TIMEOUT(!app.meter.DownloadBusy, 5000);
     QVERIFY(app.timer1());
