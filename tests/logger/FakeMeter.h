@@ -30,19 +30,7 @@ class FakeMeter : public QObject {
     QList<Answer> answers;
     int requests = 0;
 
-    // Cuts bytes into chunks of the given sizes; the rest goes as one last chunk.
-    static QByteArrayList cut(const QByteArray& bytes, const QList<int>& sizes) {
-        QByteArrayList chunks;
-        qsizetype at = 0;
-        for (int size : sizes) {
-            chunks.append(bytes.mid(at, size));
-            at += size;
-        }
-        if (at < bytes.size()) {
-            chunks.append(bytes.mid(at));
-        }
-        return chunks;
-    }
+    // Cuts bytes into chunks of `size`.
     static QByteArrayList evenly(const QByteArray& bytes, int size) {
         QByteArrayList chunks;
         for (qsizetype at = 0; at < bytes.size(); at += size) {

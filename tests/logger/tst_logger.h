@@ -32,11 +32,12 @@ class TestLoggerWindows : public QObject {
     void download_data();
     void download();
     void secondClickDoesNothing();
-    void silentMeterUntilCancel();
-    void closingWindowCancels();
+    void cancel_data();
+    void cancel();
     void stallEndsDownload();
     void listSet_data();
     void listSet();
+    void clickAndEnterList();
     void saveHeaders();
     void saveRefusedWhileRecording();
     void plotState();

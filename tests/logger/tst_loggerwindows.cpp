@@ -96,8 +96,9 @@ void TestLoggerWindows::download_data() {
     QTest::newRow("three sets in chunks") << Answers{{FakeMeter::evenly(three, 64)}} << stall
                                           << ThreeSetRows() << 1 << done << threeRemain;
     // The answer starts late: the first read after the request wait finds one byte.
-    QTest::newRow("first chunk of one byte") << Answers{{FakeMeter::cut(three, {1, 1}), 400}}
-                                             << stall << ThreeSetRows() << 1 << done << threeRemain;
+    QTest::newRow("first chunk of one byte")
+        << Answers{{{three.left(1), three.mid(1, 1), three.mid(2)}, 400}} << stall << ThreeSetRows()
+        << 1 << done << threeRemain;
     QTest::newRow("empty logger") << Answers{{{LoggerDump::build({})}}} << stall << QStringList()
                                   << 1 << done << initial;
     QTest::newRow("live packet, then the dump")
@@ -171,29 +172,33 @@ void TestLoggerWindows::secondClickDoesNothing() {
     QCOMPARE(rig_->setRows(), QStringList());
 }
 
-void TestLoggerWindows::silentMeterUntilCancel() {
+void TestLoggerWindows::cancel_data() {
+    QTest::addColumn<int>("how");
+    QTest::newRow("Cancel button") << 0;
+    QTest::newRow("Escape") << 1;
+    QTest::newRow("closing the window") << 2;
+}
+
+void TestLoggerWindows::cancel() {
+    QFETCH(int, how);
     App& app = rig_->app;
     MemoryCommand(app);
-    // Asked again every 0.3 s.
+    // A silent meter is asked again every 0.3 s until the download is cancelled.
     QTRY_VERIFY_WITH_TIMEOUT(rig_->meter.requests >= 3, 3000);
     Memory* memory = app.windows().find<Memory>();
-    QTest::keyClick(memory, Qt::Key_Escape);
+    if (how == 0) {
+        memory->cmdCancel()->click();
+    } else if (how == 1) {
+        QTest::keyClick(memory, Qt::Key_Escape);
+    } else {
+        memory->close();
+    }
     QVERIFY(!app.meter.DownloadBusy);
     QVERIFY(app.timer1());
-    QVERIFY(!memory->cmdCancel()->isVisible());
+    QCOMPARE(app.meter.MemoryOpen, how != 2);
     const int asked = rig_->meter.requests;
     QTest::qWait(400);
     QCOMPARE(rig_->meter.requests, asked);
-}
-
-void TestLoggerWindows::closingWindowCancels() {
-    App& app = rig_->app;
-    MemoryCommand(app);
-    QTRY_VERIFY(rig_->meter.requests >= 1);
-    app.windows().find<Memory>()->close();
-    QVERIFY(!app.meter.DownloadBusy);
-    QVERIFY(!app.meter.MemoryOpen);
-    QVERIFY(app.timer1());
 }
 
 void TestLoggerWindows::stallEndsDownload() {
@@ -266,6 +271,22 @@ void TestLoggerWindows::listSet() {
     QVERIFY(qAbs(list->grid().colWidth(ListLayout::Date) - sampleWidth) <= 1);
 }
 
+// A click on a set, and Enter on the current set, list it.
+void TestLoggerWindows::clickAndEnterList() {
+    Memory& memory = rig_->indexed();
+    memory.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&memory));
+    Grid& sets = memory.gridSet();
+    const QString start = QStringLiteral("2021/07/01 10:20:30");
+    rig_->dialogs.inputs << start << start;
+    QTest::mouseClick(sets.viewport(), Qt::LeftButton, {},
+                      sets.visualRect(sets.model().index(1, 2)).center());
+    QCOMPARE(rig_->app.windows().get<DataList>().grid().model().Rows(), 1 + 3);
+    sets.setCurrentIndex(sets.model().index(2, 0));
+    QTest::keyClick(&sets, Qt::Key_Return);
+    QCOMPARE(rig_->app.windows().get<DataList>().grid().model().Rows(), 1 + 2);
+}
+
 void TestLoggerWindows::saveHeaders() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("set.Kmk"));
@@ -312,16 +333,11 @@ void TestLoggerWindows::plotState() {
     list->toolbarButton(QStringLiteral("Plot"))->trigger();
 
     const FileTransfer& t = rig_->app.transfer;
-    QVERIFY(t.PlotFromDataList);
-    QVERIFY(!t.PlotFromFileList);
-    QCOMPARE(t.PlotOhmLimitMax, 400.0f);
-    QCOMPARE(t.PlotVoltLimitMax, 40.0f);
-    QCOMPARE(t.PlotOhmLimitMin, 0.0f);
-    QCOMPARE(t.PlotVoltLimitMin, 0.0f);
-    QCOMPARE(t.PlotRowCount, 25.0f);
-    QCOMPARE(t.PlotPointCount, 25.0f);
-    QCOMPARE(t.PlotLastRow, 25.0f);
-    QCOMPARE(t.PlotFirstRow, 1.0f);
-    QCOMPARE(t.PlotOhmTop, 400.0f);
-    QCOMPARE(t.PlotVoltBottom, 0.0f);
+    QVERIFY(t.PlotFromDataList && !t.PlotFromFileList);
+    const QList<float> limits = {t.PlotOhmLimitMax,  t.PlotOhmLimitMin, t.PlotVoltLimitMax,
+                                 t.PlotVoltLimitMin, t.PlotOhmTop,      t.PlotOhmBottom,
+                                 t.PlotVoltTop,      t.PlotVoltBottom};
+    QCOMPARE(limits, (QList<float>{400, 0, 40, 0, 400, 0, 40, 0}));
+    const QList<float> rows = {t.PlotRowCount, t.PlotFirstRow, t.PlotLastRow, t.PlotPointCount};
+    QCOMPARE(rows, (QList<float>{25, 1, 25, 25}));
 }
