@@ -1,6 +1,7 @@
 #include "logger/DataList.h"
 
 #include <QAction>
+#include <QIcon>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -24,17 +25,21 @@ DataList::DataList(App& app)
     struct Button {
         const char* key;
         const char* tooltip;
-        QStyle::StandardPixmap icon;
+        const char* themeIcon;
+        QStyle::StandardPixmap icon;  // where the desktop's theme has none
         QKeySequence::StandardKey shortcut;
     };
     static const Button buttons[] = {
-        {"Save", "Save As", QStyle::SP_DialogSaveButton, QKeySequence::Save},
-        {"Plot", "Plot", QStyle::SP_FileDialogContentsView, QKeySequence::UnknownKey},
-        {"Print", "Print", QStyle::SP_FileIcon, QKeySequence::Print},
+        {"Save", "Save As", "document-save-as", QStyle::SP_DialogSaveButton, QKeySequence::Save},
+        {"Plot", "Plot", "office-chart-line", QStyle::SP_FileDialogContentsView,
+         QKeySequence::UnknownKey},
+        {"Print", "Print", "document-print", QStyle::SP_FileIcon, QKeySequence::Print},
     };
     for (const Button& b : buttons) {
         const QString key = QString::fromLatin1(b.key);
-        QAction* action = toolbar_->addAction(style()->standardIcon(b.icon), key);
+        const QIcon icon =
+            QIcon::fromTheme(QString::fromLatin1(b.themeIcon), style()->standardIcon(b.icon));
+        QAction* action = toolbar_->addAction(icon, key);
         action->setObjectName(key);
         action->setToolTip(QString::fromLatin1(b.tooltip));
         if (b.shortcut != QKeySequence::UnknownKey) {

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -76,18 +77,25 @@ Memory::Memory(App& app)
     auto* side = new QVBoxLayout();
     side->addWidget(ssPanel1_);
     side->addWidget(ssPanel2_);
-    side->addWidget(lblMessage_);
     side->addStretch();
     side->addWidget(cmdCompare_);
     side->addWidget(cmdCancel_);
     auto* top = new QHBoxLayout();
     top->addWidget(gridSet_, 1);
     top->addLayout(side);
+    lblMessage_->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 2);
+    layout->addWidget(lblMessage_);
     layout->addWidget(grid_, 1);
 
     layOutHeaders();
+    // Wide enough to show every column of the sets.
+    int width = 2 * gridSet_->frameWidth() + gridSet_->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < gridSet_->model().Cols(); ++c) {
+        width += gridSet_->colWidth(c);
+    }
+    gridSet_->setMinimumWidth(width);
 
     connect(cmdCancel_, &QPushButton::clicked, this, [this] {
         if (download_) {
