@@ -1,12 +1,115 @@
 #include "logger/DataList.h"
 
+#include <QAction>
+#include <QIcon>
+#include <QStyle>
+#include <QToolBar>
 #include <QVBoxLayout>
 
+#include "app/App.h"
+#include "app/Panel.h"
+#include "graphs/PlotCommands.h"
+#include "platform/BusyCursor.h"
+#include "platform/Dialogs.h"
 #include "platform/Grid.h"
+#include "platform/TextRules.h"
+#include "print/PrintGrid.h"
+#include "records/ListLayout.h"
+#include "records/SaveGrid.h"
 
-DataList::DataList(App& app) : AppWindow(app), grid_(new Grid(5, this)) {
+DataList::DataList(App& app)
+    : AppWindow(app), toolbar_(new QToolBar(this)), grid_(new Grid(ListLayout::Columns, this)) {
     setObjectName(QStringLiteral("DataList"));
     setWindowTitle(QStringLiteral("Data List"));
+    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
+    struct Button {
+        const char* key;
+        const char* tooltip;
+        const char* themeIcon;
+        QStyle::StandardPixmap icon;  // where the desktop's theme has none
+        QKeySequence::StandardKey shortcut;
+    };
+    static const Button buttons[] = {
+        {"Save", "Save As", "document-save-as", QStyle::SP_DialogSaveButton, QKeySequence::Save},
+        {"Plot", "Plot", "office-chart-line", QStyle::SP_FileDialogContentsView,
+         QKeySequence::UnknownKey},
+        {"Print", "Print", "document-print", QStyle::SP_FileIcon, QKeySequence::Print},
+    };
+    for (const Button& b : buttons) {
+        const QString key = QString::fromLatin1(b.key);
+        const QIcon icon =
+            QIcon::fromTheme(QString::fromLatin1(b.themeIcon), style()->standardIcon(b.icon));
+        QAction* action = toolbar_->addAction(icon, key);
+        action->setObjectName(key);
+        action->setToolTip(QString::fromLatin1(b.tooltip));
+        if (b.shortcut != QKeySequence::UnknownKey) {
+            action->setShortcut(b.shortcut);
+        }
+        buttons_.insert(key, action);
+        connect(action, &QAction::triggered, this, [this, key] { toolbarClick(key); });
+    }
     auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(toolbar_);
     layout->addWidget(grid_);
+    grid_->setAccessibleName(QStringLiteral("Readings"));
+
+    // Right of the main window, level with its top.
+    if (const Panel* panel = app.windows().find<Panel>()) {
+        const QRect frame = panel->frameGeometry();
+        move(frame.x() + frame.width(), frame.y());
+    }
+}
+
+void DataList::toolbarClick(const QString& key) {
+    if (key == QStringLiteral("Save")) {
+        save();
+    } else if (key == QStringLiteral("Plot")) {
+        plot();
+    } else if (key == QStringLiteral("Print")) {
+        print();
+    }
+}
+
+void DataList::save() {
+    App& a = app();
+    if (a.transfer.Recording) {
+        a.dialogs().message(this, Dialogs::Icon::Critical, Dialogs::appTitle(), recordingRefusal());
+        return;
+    }
+    // The file dialog belongs to the main window.
+    Panel* panel = a.windows().find<Panel>();
+    SaveAsDialog(a, panel ? static_cast<QWidget*>(panel) : this);
+    BusyCursor busy;
+    // The file's header carries the set's ranges; the list shows bare units.
+    GridModel& model = grid_->model();
+    model.setText(0, ListLayout::Ohm, a.transfer.SetOhmRangeText);
+    model.setText(0, ListLayout::Volt, a.transfer.SetVoltRangeText);
+    if (a.transfer.SaveAccepted) {
+        SaveGrid(a, *this, model);
+    }
+    model.setText(0, ListLayout::Ohm, QStringLiteral(" Ohm"));
+    model.setText(0, ListLayout::Volt, QStringLiteral(" Voltage"));
+}
+
+void DataList::plot() {
+    FileTransfer& t = app().transfer;
+    t.PlotFromDataList = true;
+    t.PlotFromFileList = false;
+    t.PlotOhmLimitMax = float(TextRules::LeadingNumber(t.SetOhmRangeText));
+    t.PlotVoltLimitMax = float(TextRules::LeadingNumber(t.SetVoltRangeText));
+    t.PlotOhmLimitMin = 0;
+    t.PlotVoltLimitMin = 0;
+    t.PlotRowCount = float(grid_->model().Rows() - 1);
+    t.PlotPointCount = t.PlotRowCount;
+    t.PlotLastRow = t.PlotRowCount;
+    t.PlotOhmTop = t.PlotOhmLimitMax;
+    t.PlotOhmBottom = t.PlotOhmLimitMin;
+    t.PlotVoltTop = t.PlotVoltLimitMax;
+    t.PlotVoltBottom = t.PlotVoltLimitMin;
+    t.PlotFirstRow = 1;
+    ShowPlot(app(), grid_->model());
+}
+
+void DataList::print() {
+    PrintGrid(app(), this, grid_->model());
 }
