@@ -23,7 +23,13 @@ App::~App() {
     shutdown();
 }
 
-void App::setTimer1(bool on) { receiver_->setEnabled(on); }
+void App::setTimer1(bool on) {
+    // A running logger download owns the port: nothing but its own end switches Timer1 on.
+    if (on && meter.DownloadBusy) {
+        return;
+    }
+    receiver_->setEnabled(on);
+}
 
 bool App::timer1() const { return receiver_->isEnabled(); }
 
