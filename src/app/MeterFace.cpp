@@ -101,6 +101,7 @@ class FaceKey : public QPushButton {
 
 MeterFace::MeterFace(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("MeterFace"));
+    setAccessibleName(QStringLiteral("Meter"));
     setFixedSize(FaceWidth, FaceHeight);
 
     const QColor white(244, 244, 238);
