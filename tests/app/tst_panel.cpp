@@ -5,7 +5,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolBar>
 
 #include "ComEnvironment.h"
 #include "PtyPair.h"
@@ -121,19 +120,6 @@ void TestPanel::recordingLook() {
     SystemClock clock;
     Rig rig(clock);
     Panel& panel = rig.panel();
-    const QStringList keys = {
-        QStringLiteral("Save"),  QStringLiteral("Open"),   QStringLiteral("List"),
-        QStringLiteral("Graph"), QStringLiteral("Sample"), QStringLiteral("Memory"),
-        QStringLiteral("Stop"),  QStringLiteral("ReSave"), QStringLiteral("Help")};
-    auto* toolbar = panel.findChild<QToolBar*>(QStringLiteral("Toolbar1"));
-    QVERIFY(toolbar);
-    QStringList order;
-    for (const QAction* action : toolbar->actions()) {
-        order.append(action->objectName());
-        QVERIFY(!action->icon().isNull());
-    }
-    QCOMPARE(order, keys);
-
     const auto image = [&](const QString& key) {
         return panel.toolbarButton(key)->icon().pixmap(32).toImage();
     };

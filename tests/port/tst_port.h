@@ -16,8 +16,6 @@ class TestSerialLink : public QObject {
   private Q_SLOTS:
     void openResult_data();
     void openResult();
-    void classify_data();
-    void classify();
     void notPermittedForAnotherUser();
     void lostAndRestored();
 };
@@ -27,8 +25,6 @@ class TestPortDialog : public QObject {
   private Q_SLOTS:
     void numberFor_data();
     void numberFor();
-    void deviceLine_data();
-    void deviceLine();
     void startsWithSixteenEntries();
     void ok_data();
     void ok();

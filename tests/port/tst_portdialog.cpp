@@ -77,34 +77,6 @@ void TestPortDialog::numberFor() {
     QCOMPARE(PortChoice::numberFor(text).value_or(0), number);
 }
 
-void TestPortDialog::deviceLine_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("adapter") << "COM  2"
-                             << "COM 2 is /dev/ttyUSB0 (FT232R USB UART)";
-    QTest::newRow("variable") << "Auto"
-                              << "COM 1 is /tmp/meter";
-    QTest::newRow("no device") << "COM  5"
-                               << "COM 5 stands for no device.";
-    QTest::newRow("no number") << "COM5"
-                               << "Choose one of COM  1 to COM  16.";
-}
-
-void TestPortDialog::deviceLine() {
-    QFETCH(QString, text);
-    QFETCH(QString, line);
-    ComPort meter;
-    meter.number = 1;
-    meter.path = QStringLiteral("/tmp/meter");
-    meter.fromEnvironment = true;
-    ComPort adapter;
-    adapter.number = 2;
-    adapter.path = QStringLiteral("/dev/ttyUSB0");
-    adapter.device.description = QStringLiteral("FT232R USB UART");
-    adapter.device.manufacturer = QStringLiteral("FTDI");
-    QCOMPARE(PortChoice::deviceLine(text, {meter, adapter}), line);
-}
-
 void TestPortDialog::startsWithSixteenEntries() {
     ComEnvironment env;
     PtyPair pty;

@@ -12,7 +12,6 @@
 #include "tst_port.h"
 
 Q_DECLARE_METATYPE(SerialLink::OpenResult)
-Q_DECLARE_METATYPE(QSerialPort::SerialPortError)
 
 void TestSerialLink::openResult_data() {
     QTest::addColumn<QString>("held");    // how another program holds the pty: "", "device", "link"
@@ -79,31 +78,6 @@ void TestSerialLink::openResult() {
     }
     // A failed open leaves the holder's port as it was.
     QCOMPARE(other.isOpen(), !held.isEmpty());
-}
-
-void TestSerialLink::classify_data() {
-    QTest::addColumn<QSerialPort::SerialPortError>("error");
-    QTest::addColumn<bool>("exists");
-    QTest::addColumn<bool>("accessible");
-    QTest::addColumn<SerialLink::OpenResult>("result");
-    using R = SerialLink::OpenResult;
-    QTest::newRow("opened") << QSerialPort::NoError << true << true << R::Ok;
-    QTest::newRow("lock held or EBUSY") << QSerialPort::PermissionError << true << true << R::Busy;
-    QTest::newRow("EACCES") << QSerialPort::PermissionError << true << false << R::NoPermission;
-    QTest::newRow("gone") << QSerialPort::DeviceNotFoundError << false << false << R::Missing;
-    QTest::newRow("gone between the tries")
-        << QSerialPort::PermissionError << false << true << R::Missing;
-    QTest::newRow("already open here") << QSerialPort::OpenError << true << true << R::Busy;
-    QTest::newRow("EIO") << QSerialPort::ResourceError << true << true << R::Failed;
-    QTest::newRow("other") << QSerialPort::UnknownError << true << true << R::Failed;
-}
-
-void TestSerialLink::classify() {
-    QFETCH(QSerialPort::SerialPortError, error);
-    QFETCH(bool, exists);
-    QFETCH(bool, accessible);
-    QFETCH(SerialLink::OpenResult, result);
-    QCOMPARE(SerialLink::classify(error, exists, accessible), result);
 }
 
 void TestSerialLink::notPermittedForAnotherUser() {
