@@ -180,6 +180,24 @@ void drawHelp(QPainter& p) {
     p.drawText(QRectF(3, 3.5, 26, 26), Qt::AlignCenter, QStringLiteral("?"));
 }
 
+void drawMeter(QPainter& p) {
+    p.setPen(QPen(QColor(120, 64, 8), 1.0));
+    p.setBrush(vertical(1, 31, QColor(250, 178, 72), QColor(196, 108, 18)));
+    p.drawRoundedRect(QRectF(4, 1, 24, 30), 5, 5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(46, 51, 58));
+    p.drawRoundedRect(QRectF(6.5, 3.5, 19, 25), 3.5, 3.5);
+    p.setBrush(vertical(6, 17, QColor(214, 223, 198), QColor(178, 191, 158)));
+    p.drawRoundedRect(QRectF(8.5, 6, 15, 11), 1.5, 1.5);
+    p.setBrush(QColor(28, 34, 26));
+    p.drawRect(QRectF(10.5, 8, 8, 1.6));
+    p.drawRect(QRectF(10.5, 12.5, 11, 1.6));
+    p.setBrush(QColor(246, 170, 70));
+    p.drawRoundedRect(QRectF(9, 20, 6, 3.5), 1, 1);
+    p.setBrush(QColor(104, 112, 122));
+    p.drawRoundedRect(QRectF(17, 20, 6, 3.5), 1, 1);
+}
+
 std::function<void(QPainter&)> painterFor(const QString& key) {
     if (key == QLatin1String("Save") || key == QLatin1String("ReSave")) {
         return drawDisk;
@@ -205,6 +223,9 @@ std::function<void(QPainter&)> painterFor(const QString& key) {
     if (key == QLatin1String("Help")) {
         return drawHelp;
     }
+    if (key == QLatin1String("Kelvomark")) {
+        return drawMeter;
+    }
     return {};
 }
 
@@ -228,4 +249,8 @@ QIcon ToolbarIcon(const QString& key) {
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+QIcon ProgramIcon() {
+    return ToolbarIcon(QStringLiteral("Kelvomark"));
 }
