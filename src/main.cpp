@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/App.h"
+#include "app/ToolbarIcons.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvomark"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.kelvomark.Kelvomark"));
+    QApplication::setWindowIcon(ProgramIcon());
 
     QtDialogs dialogs;
     SystemClock clock;

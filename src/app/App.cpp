@@ -14,7 +14,7 @@ App::App(Dialogs& dialogs, Clock& clock, Shell& shell, QObject* parent)
       clock_(clock),
       shell_(shell),
       link_(std::make_unique<SerialLink>()),
-      receiver_(std::make_unique<Receiver>(*link_, meter, clock)),
+      receiver_(std::make_unique<Receiver>(*link_, meter, panel, clock)),
       sampler_(std::make_unique<Sampler>(meter, transfer, panel, clock)),
       windows_(*this) {}
 
@@ -31,9 +31,13 @@ void App::setTimer1(bool on) {
     receiver_->setEnabled(on);
 }
 
-bool App::timer1() const { return receiver_->isEnabled(); }
+bool App::timer1() const {
+    return receiver_->isEnabled();
+}
 
-int App::timer1Interval() { return Receiver::Interval; }
+int App::timer1Interval() {
+    return Receiver::Interval;
+}
 
 QString App::helpDocumentPath() const {
     const QString dir = QCoreApplication::applicationDirPath();
@@ -48,4 +52,5 @@ void App::shutdown() {
     receiver_->setEnabled(false);
     sampler_->closeRecording();
     link_->close();
+    windows_.hideAll();
 }

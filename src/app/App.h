@@ -19,7 +19,7 @@ class Shell;
 class App : public QObject {
     Q_OBJECT
 
-public:
+  public:
     App(Dialogs& dialogs, Clock& clock, Shell& shell, QObject* parent = nullptr);
     ~App() override;
 
@@ -33,9 +33,9 @@ public:
     Shell& shell() const { return shell_; }
     WindowRegistry& windows() { return windows_; }
 
-    SerialLink& link() { return *link_; }  // Comm1
+    SerialLink& link() { return *link_; }        // Comm1
     Receiver& receiver() { return *receiver_; }  // Timer1
-    Sampler& sampler() { return *sampler_; }  // what Timer2 runs
+    Sampler& sampler() { return *sampler_; }     // what Timer2 runs
 
     // Timer1 of the main window: the logger download and printing switch it off and on.
     void setTimer1(bool on);
@@ -50,7 +50,7 @@ public:
     // goes without its closing logic.
     void shutdown();
 
-private:
+  private:
     Dialogs& dialogs_;
     Clock& clock_;
     Shell& shell_;

@@ -10,7 +10,7 @@ class App;
 class AppWindow : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit AppWindow(App& app, QWidget* parent = nullptr);
 
     App& app() const { return app_; }
@@ -19,12 +19,12 @@ public:
     // once, so the next reference creates a fresh window.
     void unload();
 
-protected:
+  protected:
     // The window's own closing logic (clearing flags, stopping its timer).
     virtual void onUnload() {}
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     App& app_;
     bool unloading_ = false;
 };

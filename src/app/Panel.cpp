@@ -4,23 +4,24 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
-#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "app/App.h"
+#include "app/MeterFace.h"
 #include "app/Receiver.h"
+#include "app/ToolbarIcons.h"
+#include "graphs/GraphCommands.h"
 #include "platform/ClickLabel.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/SerialLink.h"
 #include "platform/Shell.h"
 #include "platform/TextRules.h"
-#include "graphs/GraphCommands.h"
 #include "records/LiveList.h"
 #include "records/RecordingUi.h"
 #include "records/Sampler.h"
@@ -28,88 +29,164 @@
 
 namespace {
 
-QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
+QLabel* stripLabel(QWidget* parent, const QString& name, const QColor& color, bool bold) {
+    auto* label = new QLabel(parent);
     label->setObjectName(name);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    QFont font = label->font();
+    font.setBold(bold);
+    label->setFont(font);
     return label;
 }
 
 }  // namespace
 
-Panel::Panel(App& app) : AppWindow(app) {
+Panel::Panel(App& app) : AppWindow(app), timer2_(app.clock()) {
     setObjectName(QStringLiteral("Panel"));
     setWindowTitle(caption());
 
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 0, 6, 6);
+    layout->setSpacing(4);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     buildToolbar();
     layout->setMenuBar(toolbar_);
+    face_ = new MeterFace(this);
+    layout->addWidget(face_, 0, Qt::AlignHCenter);
+    layout->addWidget(buildStatusStrip());
+    buildHelpPanel();
 
-    auto* face = new QGridLayout();
-    layout->addLayout(face);
-    face->addWidget(namedLabel(QStringLiteral("MeterName"), QStringLiteral("KELVOMARK"), this),
-                    0, 0, 1, 3);
-    valOhm_ = namedLabel(QStringLiteral("ValOhm"), QString(), this);
-    lblMOhm_ = namedLabel(QStringLiteral("LblMOhm"), QStringLiteral("m"), this);
-    lblMOhm_->setVisible(false);
-    valVoltage_ = namedLabel(QStringLiteral("ValVoltage"), QString(), this);
-    face->addWidget(valOhm_, 1, 0);
-    face->addWidget(lblMOhm_, 1, 1);
-    face->addWidget(namedLabel(QStringLiteral("LblOhm"), QStringLiteral("Ω"), this), 1, 2);
-    face->addWidget(valVoltage_, 2, 0);
-    face->addWidget(namedLabel(QStringLiteral("LblV"), QStringLiteral("V"), this), 2, 2);
-
-    lblCom_ = new ClickLabel(QStringLiteral("COM1"), this);
-    lblCom_->setObjectName(QStringLiteral("LblCom"));
-    connect(lblCom_, &ClickLabel::clicked, this, &Panel::toggleCaption);
-    lblRec_ = namedLabel(QStringLiteral("LblRec"), QString(), this);
-    lblCount_ = namedLabel(QStringLiteral("LblCount"), QString(), this);
-    lblFileName_ = namedLabel(QStringLiteral("LblFileName"), QString(), this);
-    face->addWidget(lblCom_, 3, 0);
-    face->addWidget(lblRec_, 3, 1);
-    face->addWidget(lblCount_, 3, 2);
-    face->addWidget(lblFileName_, 4, 0, 1, 3);
-
-    ssPHelp_ = new QFrame(this);
-    ssPHelp_->setObjectName(QStringLiteral("SSPHelp"));
-    auto* helpLayout = new QVBoxLayout(ssPHelp_);
-    option1_ = new QRadioButton(QStringLiteral("English"), ssPHelp_);
-    option1_->setObjectName(QStringLiteral("Option1"));
-    helpLayout->addWidget(option1_);
-    connect(option1_, &QRadioButton::clicked, this, &Panel::chooseHelpLanguage);
-    ssPHelp_->hide();
-    face->addWidget(ssPHelp_, 5, 0, 1, 3);
+    connect(&app.receiver(), &Receiver::readingDecoded, this, &Panel::showReading);
+    connect(&app.receiver(), &Receiver::noDataChanged, this, &Panel::onNoDataChanged);
+    connect(&timer2_, &SecondTicker::tick, &app.sampler(), &Sampler::tick);
 }
 
 void Panel::buildToolbar() {
     toolbar_ = new QToolBar(this);
     toolbar_->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar_->setWindowTitle(QStringLiteral("Toolbar"));
+    toolbar_->setIconSize(QSize(32, 32));
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
     struct Button {
         const char* key;
         const char* tooltip;
-        QStyle::StandardPixmap icon;
+        QKeySequence shortcut;
     };
-    static const Button buttons[] = {
-        {"Save", "Save As", QStyle::SP_DialogSaveButton},
-        {"Open", "Open File", QStyle::SP_DialogOpenButton},
-        {"List", "List Display", QStyle::SP_FileDialogDetailedView},
-        {"Graph", "Graph Display", QStyle::SP_FileDialogContentsView},
-        {"Sample", "PC Sampling", QStyle::SP_BrowserReload},
-        {"Memory", "Data Logger", QStyle::SP_DriveHDIcon},
-        {"Stop", "Stop Recording", QStyle::SP_MediaStop},
-        {"ReSave", "", QStyle::SP_DialogSaveButton},
-        {"Help", "Help...", QStyle::SP_DialogHelpButton},
+    const Button buttons[] = {
+        {"Save", "Save As", QKeySequence::Save},
+        {"Open", "Open File", QKeySequence::Open},
+        {"List", "List Display", {}},
+        {"Graph", "Graph Display", {}},
+        {"Sample", "PC Sampling", {}},
+        {"Memory", "Data Logger", {}},
+        {"Stop", "Stop Recording", {}},
+        {"ReSave", "", {}},
+        {"Help", "Help...", QKeySequence::HelpContents},
     };
     for (const Button& b : buttons) {
         const QString key = QString::fromLatin1(b.key);
-        QAction* action = toolbar_->addAction(style()->standardIcon(b.icon), key);
+        QAction* action = toolbar_->addAction(ToolbarIcon(key), key);
         action->setObjectName(key);
         action->setToolTip(QString::fromLatin1(b.tooltip));
+        action->setShortcut(b.shortcut);
         buttons_.insert(key, action);
         connect(action, &QAction::triggered, this, [this, key] { ToolbarClick(this->app(), key); });
     }
     // Buttons 7 and 8 only hold the two looks of button 1.
     buttons_.value(QStringLiteral("Stop"))->setVisible(false);
     buttons_.value(QStringLiteral("ReSave"))->setVisible(false);
+}
+
+QWidget* Panel::buildStatusStrip() {
+    auto* strip = new QFrame(this);
+    strip->setObjectName(QStringLiteral("StatusStrip"));
+    strip->setFrameShape(QFrame::StyledPanel);
+    strip->setFrameShadow(QFrame::Sunken);
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(8, 3, 8, 3);
+    row->setSpacing(12);
+
+    lblCom_ = new ClickLabel(QStringLiteral("COM1"), strip);
+    lblCom_->setObjectName(QStringLiteral("LblCom"));
+    lblCom_->setToolTip(QStringLiteral("Link to the meter (click for the build)"));
+    QFont comFont = lblCom_->font();
+    comFont.setBold(true);
+    lblCom_->setFont(comFont);
+    lblCom_->setMinimumWidth(lblCom_->fontMetrics().horizontalAdvance(QStringLiteral("No COM  ")));
+    connect(lblCom_, &ClickLabel::clicked, this, &Panel::toggleCaption);
+
+    lblRec_ = stripLabel(strip, QStringLiteral("LblRec"), QColor(200, 30, 24), true);
+    lblRec_->setAccessibleName(QStringLiteral("Recording"));
+    lblCount_ =
+        stripLabel(strip, QStringLiteral("LblCount"), palette().color(QPalette::WindowText), false);
+    lblCount_->setAccessibleName(QStringLiteral("Records written"));
+    lblFileName_ = stripLabel(strip, QStringLiteral("LblFileName"),
+                              palette().color(QPalette::WindowText), false);
+    lblFileName_->setAccessibleName(QStringLiteral("Recording file"));
+    lblFileName_->setMaximumWidth(200);
+
+    row->addWidget(lblCom_);
+    row->addWidget(lblRec_);
+    row->addWidget(lblCount_);
+    row->addStretch(1);
+    row->addWidget(lblFileName_);
+    return strip;
+}
+
+void Panel::buildHelpPanel() {
+    ssPHelp_ = new QFrame(face_);
+    ssPHelp_->setObjectName(QStringLiteral("SSPHelp"));
+    ssPHelp_->setAccessibleName(QStringLiteral("Help language"));
+    ssPHelp_->setFrameShape(QFrame::StyledPanel);
+    ssPHelp_->setFrameShadow(QFrame::Raised);
+    ssPHelp_->setAutoFillBackground(true);
+    auto* column = new QVBoxLayout(ssPHelp_);
+    column->setContentsMargins(12, 8, 12, 10);
+    auto* title = new QLabel(QStringLiteral("Help"), ssPHelp_);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    column->addWidget(title);
+    option1_ = new QRadioButton(QStringLiteral("English"), ssPHelp_);
+    option1_->setObjectName(QStringLiteral("Option1"));
+    column->addWidget(option1_);
+    connect(option1_, &QRadioButton::clicked, this, &Panel::chooseHelpLanguage);
+    ssPHelp_->adjustSize();
+    ssPHelp_->move(face_->width() - ssPHelp_->width() - 28, 84);
+    ssPHelp_->installEventFilter(this);
+    option1_->installEventFilter(this);
+    ssPHelp_->hide();
+}
+
+bool Panel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ssPHelp_ && event->type() == QEvent::Show) {
+        ssPHelp_->raise();
+        option1_->setFocus();
+    } else if (watched == option1_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape) {
+            ssPHelp_->hide();
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            option1_->click();
+            return true;
+        }
+    }
+    return AppWindow::eventFilter(watched, event);
+}
+
+QLabel* Panel::valOhm() const {
+    return face_->valOhm();
+}
+QLabel* Panel::valVoltage() const {
+    return face_->valVoltage();
+}
+QLabel* Panel::lblMOhm() const {
+    return face_->lblMOhm();
 }
 
 bool Panel::load() {
@@ -123,14 +200,15 @@ bool Panel::load() {
     lblCom_->setText(QStringLiteral("Com") + QString::number(a.rs232.ComPortNo));
     a.transfer.Recording = false;
     a.transfer.SamplingTime = 2;
+    // The sampler stamps each sample from these two: the stamp at load plus the whole seconds
+    // elapsed on the monotonic clock since.
     a.panel.LoadStamp = TextRules::FormatStamp(a.clock().now());
-    a.panel.SampleStamp = a.panel.LoadStamp;
     a.panel.LoadMonotonicMs = a.clock().monotonicMs();
-    connect(&a.receiver(), &Receiver::readingDecoded, this, &Panel::showReading);
+    a.panel.SampleStamp = a.panel.LoadStamp;
+    a.panel.NoData = false;
     a.setTimer1(true);
+    timer2_.start(a.panel.LoadMonotonicMs);
     ConnectRecording(a, *this);
-    connect(&timer2_, &QTimer::timeout, &a.sampler(), &Sampler::tick);
-    timer2_.start(1000);
     a.meter.MemoryOpen = false;
     a.meter.DownloadBusy = false;
     return true;
@@ -144,14 +222,25 @@ void Panel::setRecordingLook(bool recording) {
 }
 
 void Panel::showReading() {
-    valOhm_->setText(app().meter.OhmText);
-    valVoltage_->setText(app().meter.VoltText);
-    lblMOhm_->setVisible(app().meter.MilliOhmUnit);
+    const Meter& meter = app().meter;
+    valOhm()->setText(meter.OhmText);
+    valVoltage()->setText(meter.VoltText);
+    lblMOhm()->setVisible(meter.MilliOhmUnit);
     RestartGraphsOnRangeChange(app());
     RestartListOnRangeChange(app());
 }
 
-void Panel::NoDataRoutine() { lblCom_->setText(QStringLiteral("No COM")); }
+void Panel::onNoDataChanged(bool noData) {
+    if (noData) {
+        NoDataRoutine();
+    } else {
+        dataBack();
+    }
+}
+
+void Panel::NoDataRoutine() {
+    lblCom_->setText(QStringLiteral("No COM"));
+}
 
 void Panel::dataBack() {
     lblCom_->setText(QStringLiteral("COM") + QString::number(app().rs232.ComPortNo));
@@ -171,6 +260,7 @@ void Panel::chooseHelpLanguage() {
 
 void Panel::closeEvent(QCloseEvent* event) {
     event->accept();
+    timer2_.stop();
     app().shutdown();
     QCoreApplication::quit();
 }

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QHash>
-#include <QTimer>
 
 #include "app/AppWindow.h"
+#include "app/SecondTicker.h"
 
 class ClickLabel;
+class MeterFace;
 class QAction;
 class QFrame;
 class QLabel;
@@ -17,7 +18,7 @@ class QToolBar;
 class Panel : public AppWindow {
     Q_OBJECT
 
-public:
+  public:
     explicit Panel(App& app);
 
     static QString caption() { return QStringLiteral("Panel   V10.04"); }
@@ -36,6 +37,11 @@ public:
     QLabel* lblFileName() const { return lblFileName_; }
     ClickLabel* lblCom() const { return lblCom_; }
     QFrame* helpPanel() const { return ssPHelp_; }
+    QLabel* valOhm() const;
+    QLabel* valVoltage() const;
+    QLabel* lblMOhm() const;
+    // Timer2: the sampling tick's clock.
+    SecondTicker& timer2() { return timer2_; }
 
     // Shows the reading just decoded.
     void showReading();
@@ -43,24 +49,26 @@ public:
     void NoDataRoutine();
     void dataBack();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void buildToolbar();
+    QWidget* buildStatusStrip();
+    void buildHelpPanel();
+    void onNoDataChanged(bool noData);
     void toggleCaption();
     void chooseHelpLanguage();
 
     QToolBar* toolbar_ = nullptr;
     QHash<QString, QAction*> buttons_;
-    QLabel* valOhm_ = nullptr;
-    QLabel* lblMOhm_ = nullptr;
-    QLabel* valVoltage_ = nullptr;
+    MeterFace* face_ = nullptr;
     ClickLabel* lblCom_ = nullptr;
     QLabel* lblRec_ = nullptr;
     QLabel* lblCount_ = nullptr;
     QLabel* lblFileName_ = nullptr;
     QFrame* ssPHelp_ = nullptr;
     QRadioButton* option1_ = nullptr;
-    QTimer timer2_;
+    SecondTicker timer2_;
 };

@@ -1,38 +1,64 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 #include "app/State.h"
 
 class Clock;
 class SerialLink;
 
-// The receive tick (Timer1, every 150 ms): takes one well-framed 7-byte packet from the link
-// and decodes it into the reading; after five silent one-second waits it enters the no-data
-// state until a byte arrives. Driven by the link's readyRead and by timers, never by polling.
+// The receive tick (Timer1, every 150 ms). At a tick with no wait running it drops what is
+// waiting and waits up to one second for exactly one 7-byte packet; a misframed packet starts
+// the wait again. After four waits in a row without a packet and a fifth, the link is in its
+// no-data state ("No COM") until a byte arrives. Driven by the port's readyRead and by timers:
+// nothing polls.
 class Receiver : public QObject {
     Q_OBJECT
 
-public:
-    static constexpr int Interval = 150;  // ms, the receive tick
+  public:
+    static constexpr int Interval = 150;    // ms, the receive tick
+    static constexpr int WaitMs = 1000;     // one wait for a packet
+    static constexpr int RetriedWaits = 4;  // waits without a packet before the last one
 
-    Receiver(SerialLink& link, Meter& meter, Clock& clock, QObject* parent = nullptr);
+    Receiver(SerialLink& link, Meter& meter, PanelState& panel, Clock& clock,
+             QObject* parent = nullptr);
 
-    // Timer1 on or off; the logger download borrows the port while it is off.
+    // Timer1 on or off. While off the receiver leaves the port alone (the logger download
+    // borrows it) and any wait is abandoned; switched on again, it starts afresh.
     void setEnabled(bool on);
     bool isEnabled() const { return enabled_; }
     bool inNoData() const { return noData_; }
+    // A wait for a packet is running.
+    bool isWaiting() const { return waiting_; }
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // A packet has been decoded into the reading.
     void readingDecoded();
     // The link entered (true) or left (false) its no-data state.
     void noDataChanged(bool noData);
 
-private:
+  private:
+    void onTick();
+    void startWait();
+    void onReadyRead();
+    void onDeadline();
+    void endWait();
+    void enterNoData();
+    void checkNoData();
+    void onLost();
+    void onRestored();
+    void dropWaiting();
+
     SerialLink& link_;
     Meter& meter_;
+    PanelState& panel_;
     Clock& clock_;
+    QTimer tick_;
+    QTimer deadline_;
     bool enabled_ = false;
+    bool waiting_ = false;
     bool noData_ = false;
+    int tries_ = 0;         // waits in a row that ended without a packet
+    qint64 waitStart_ = 0;  // monotonic ms
 };

@@ -59,7 +59,7 @@ struct FileTransfer {
     QString SaveFileName;
     bool SaveAccepted = false;
 
-    QString SetOhmRangeText;  // of the chosen logger set, e.g. "400m Ohm"
+    QString SetOhmRangeText;   // of the chosen logger set, e.g. "400m Ohm"
     QString SetVoltRangeText;  // e.g. "40 Voltage"
 
     // The data plot.
@@ -89,8 +89,8 @@ struct Rs232 {
 
 // State of the main window that the sampling tick reads and writes.
 struct PanelState {
-    QString SampleStamp;  // "yyyy/mm/dd hh:nn:ss", the stamp of the latest sample
-    QString LoadStamp;    // the stamp taken when the main window loaded
+    QString SampleStamp;         // "yyyy/mm/dd hh:nn:ss", the stamp of the latest sample
+    QString LoadStamp;           // the stamp taken when the main window loaded
     qint64 LoadMonotonicMs = 0;  // the monotonic clock at that moment
-    bool NoData = false;  // the link is in its no-data state ("No COM")
+    bool NoData = false;         // the link is in its no-data state ("No COM")
 };

@@ -10,7 +10,7 @@ class App;
 
 // One instance of each window, created on first reference. Windows are keyed by their class.
 class WindowRegistry {
-public:
+  public:
     explicit WindowRegistry(App& app) : app_(app) {}
     ~WindowRegistry() { clear(); }
     WindowRegistry(const WindowRegistry&) = delete;
@@ -61,6 +61,15 @@ public:
         }
     }
 
+    // Hides every window without its closing logic (the program is ending).
+    void hideAll() {
+        for (auto& [type, window] : windows_) {
+            if (!window.isNull()) {
+                window->hide();
+            }
+        }
+    }
+
     // Destroys every window without its closing logic (the program is ending).
     void clear() {
         auto windows = std::move(windows_);
@@ -70,7 +79,7 @@ public:
         }
     }
 
-private:
+  private:
     App& app_;
     std::unordered_map<std::type_index, QPointer<QWidget>> windows_;
 };
