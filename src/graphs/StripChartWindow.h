@@ -29,6 +29,8 @@ class StripChartWindow : public AppWindow {
     const QImage& image() const;
     const StripChartLayout& chartLayout() const { return layout_; }
     const Sweep& sweep() const { return sweep_; }
+    // The last time label printed, "hh:mm:ss".
+    const QString& timeLabel() const { return TimeLabel; }
 
     // One point of the newest reading.
     void tick();
