@@ -62,11 +62,24 @@ int main(int argc, char* argv[]) {
     QCoreApplication::processEvents();
     x.grab().save(folder + QStringLiteral("/graphs_realtimex.png"));
     y.grab().save(folder + QStringLiteral("/graphs_realtimey.png"));
-    // The sweep front and the last time label, four times enlarged, to check single pixels.
-    const QImage front = x.image().copy(QRect(300, 180, 160, x.height() - 180));
+
+    // Twenty seconds more: the sweep wraps and overwrites the oldest part of the trace.
+    for (int tick = 400; tick < 533; ++tick) {
+        const double seconds = tick * 0.15;
+        app.meter.OhmText = ohmAt(seconds);
+        app.meter.VoltText = voltAt(seconds);
+        x.tick();
+        y.tick();
+        clock.advanceMs(App::timer1Interval());
+    }
+    QCoreApplication::processEvents();
+    x.grab().save(folder + QStringLiteral("/graphs_realtimex_wrapped.png"));
+    // The sweep front after the wrap, four times enlarged, to check single pixels.
+    const QImage front = x.image().copy(QRect(0, 180, 200, x.height() - 180));
     front.scaled(front.size() * 4).save(folder + QStringLiteral("/graphs_realtimex_front.png"));
 
-    // A recording of 600 samples, two seconds apart.
+    // A recording of a lithium cell discharged for twenty minutes, a sample every two seconds;
+    // the probes were lifted for a moment near the end.
     FileList& list = app.windows().get<FileList>();
     GridModel& grid = list.grid().model();
     for (int c = 0; c < 5; ++c) {
@@ -75,11 +88,13 @@ int main(int argc, char* argv[]) {
     QString stamp = QStringLiteral("2021/07/01 10:20:30");
     QVector<QStringList> rows;
     for (int i = 1; i <= 600; ++i) {
-        const double seconds = i * 2.0;
-        const QString ohm = i > 410 && i < 420 ? QStringLiteral("OL") : ohmAt(seconds / 8);
-        const QString volt = QString::number(3.9 - 5.5 * i / 600.0 + 0.1 * qSin(i / 20.0), 'f', 3);
+        const double t = i / 600.0;
+        const bool lifted = i > 470 && i < 478;
+        const double volt = 3.95 - 0.45 * t - 0.25 * qPow(t, 6) + 0.004 * qSin(i * 1.3);
+        const double ohm = 22.0 + 4.0 * t + 3.0 * qPow(t, 8) + 0.15 * qSin(i * 0.7);
         rows.append({QString::number(i), TextRules::StampDate(stamp), TextRules::StampTime(stamp),
-                     ohm, volt});
+                     lifted ? QStringLiteral("OL") : QString::number(ohm, 'f', 2),
+                     lifted ? QStringLiteral("0.000") : QString::number(volt, 'f', 3)});
         stamp = TextRules::AddSeconds(stamp, 2);
     }
     grid.appendRows(rows);

@@ -6,6 +6,7 @@
 #include "GraphsFixture.h"
 #include "app/Decode.h"
 #include "graphs/GraphCommands.h"
+#include "graphs/RealTimeRange.h"
 #include "graphs/RealTimeX.h"
 #include "graphs/RealTimeY.h"
 #include "tst_graphs.h"
@@ -25,18 +26,16 @@ const QColor White(255, 255, 255);
 // Both charts open on the 40 mOhm and 4 V ranges, their timers stopped so that the test
 // drives the ticks.
 struct OpenCharts : GraphsFixture {
-    explicit OpenCharts(bool decode = true) {
-        if (decode) {
-            DecodeStatus(app.meter, 0x03);
-        }
+    OpenCharts() {
+        DecodeStatus(app.meter, 0x03);
         OpenGraphsCommand(app);
         x = &app.windows().get<RealTimeX>();
         y = &app.windows().get<RealTimeY>();
         x->timer1().stop();
         y->timer1().stop();
     }
-    StripChartWindow* chart(const QString& name) {
-        return name == QLatin1String("X") ? static_cast<StripChartWindow*>(x) : y;
+    StripChartWindow* chart(bool voltage) {
+        return voltage ? static_cast<StripChartWindow*>(y) : x;
     }
     void ticks(StripChartWindow* c, int n, const QString& reading) {
         for (int i = 0; i < n; ++i) {
@@ -61,33 +60,23 @@ int redInColumn(const QImage& image, int x) {
 }  // namespace
 
 void TestChartWindows::readingLandsWhereMapped_data() {
-    QTest::addColumn<QString>("chart");
+    QTest::addColumn<bool>("voltage");
     QTest::addColumn<QString>("reading");
     QTest::addColumn<int>("y");
-    QTest::newRow("resistance inside") << "X"
-                                       << "5" << 328;
-    QTest::newRow("resistance OL") << "X"
-                                   << "OL" << 68;
-    QTest::newRow("resistance above max") << "X"
-                                          << "45" << 68;
-    QTest::newRow("resistance ----") << "X"
-                                     << "----" << 367;
-    QTest::newRow("voltage inside") << "Y"
-                                    << "2" << 146;
-    QTest::newRow("voltage negative") << "Y"
-                                      << "-2.5" << 309;
-    QTest::newRow("voltage OL") << "Y"
-                                << "OL" << 68;
-    QTest::newRow("voltage -OL") << "Y"
-                                 << "-OL" << 367;
+    QTest::newRow("resistance inside") << false << "5" << 328;
+    QTest::newRow("resistance OL") << false << "OL" << 68;
+    QTest::newRow("resistance ----") << false << "----" << 367;
+    QTest::newRow("voltage inside") << true << "2" << 146;
+    QTest::newRow("voltage negative") << true << "-2.5" << 309;
+    QTest::newRow("voltage -OL") << true << "-OL" << 367;
 }
 
 void TestChartWindows::readingLandsWhereMapped() {
-    QFETCH(QString, chart);
+    QFETCH(bool, voltage);
     QFETCH(QString, reading);
     QFETCH(int, y);
     OpenCharts f;
-    StripChartWindow* c = f.chart(chart);
+    StripChartWindow* c = f.chart(voltage);
     QCOMPARE(c->size(), QSize(480, 391));
     f.ticks(c, 2, reading);
     QCOMPARE(pixelAt(c->image(), OriginX, y), Red);
@@ -159,70 +148,51 @@ void TestChartWindows::timeLabelsAndHalfMarks() {
     QCOMPARE(pixelAt(image, OriginX + 31, 215), White);
 }
 
-void TestChartWindows::resizeClearsAndRestarts() {
-    OpenCharts f;
-    f.ticks(f.x, 50, QStringLiteral("5"));
-    f.x->resize(600, 400);
-    QCOMPARE(f.app.meter.GraphPlotWidth, 540.0f);
-    QCOMPARE(f.x->sweep().TraceX(), -1.0f);
-    QCOMPARE(f.x->sweep().PrevPointX(), 0.0f);
-    for (int x = OriginX; x < OriginX + 100; ++x) {
-        QCOMPARE(redInColumn(f.x->image(), x), 0);
-    }
-}
-
 void TestChartWindows::sizesSnapAndNeverBreak_data() {
-    QTest::addColumn<QString>("chart");
+    QTest::addColumn<bool>("voltage");
     QTest::addColumn<QSize>("asked");
     QTest::addColumn<QSize>("got");
-    QTest::newRow("resistance below its minimum") << "X" << QSize(10, 10) << QSize(120, 200);
-    QTest::newRow("voltage below its minimum") << "Y" << QSize(10, 10) << QSize(293, 391);
-    QTest::newRow("narrow and tall") << "X" << QSize(121, 3000) << QSize(121, 3000);
-    QTest::newRow("wider than any screen") << "X" << QSize(100000, 300) << QSize(8192, 300);
+    QTest::newRow("resistance below its minimum") << false << QSize(10, 10) << QSize(120, 200);
+    QTest::newRow("voltage below its minimum") << true << QSize(10, 10) << QSize(293, 391);
+    QTest::newRow("narrow and tall") << false << QSize(121, 3000) << QSize(121, 3000);
+    QTest::newRow("wider than any screen") << false << QSize(100000, 300) << QSize(8192, 300);
 }
 
 void TestChartWindows::sizesSnapAndNeverBreak() {
-    QFETCH(QString, chart);
+    QFETCH(bool, voltage);
     QFETCH(QSize, asked);
     QFETCH(QSize, got);
     OpenCharts f;
-    StripChartWindow* c = f.chart(chart);
+    StripChartWindow* c = f.chart(voltage);
+    f.ticks(c, 50, QStringLiteral("5"));
     c->resize(asked);
     QCOMPARE(c->size(), got);
     QCOMPARE(c->image().size(), got);
+    // A resize clears the trace and starts the sweep again at the left edge.
+    QCOMPARE(c->sweep().TraceX(), -1.0f);
+    QCOMPARE(c->sweep().PrevPointX(), 0.0f);
+    for (int x = OriginX; x < OriginX + 60; ++x) {
+        QCOMPARE(redInColumn(c->image(), x), 0);
+    }
     f.ticks(c, 130, QStringLiteral("OL"));
     QVERIFY(c->sweep().TraceX() < c->chartLayout().PlotWidth || c->chartLayout().PlotWidth == 0);
 }
 
-void TestChartWindows::emptyScaleBeforeFirstReading() {
-    OpenCharts f(false);  // no packet yet: every limit is 0
-    QCOMPARE(f.app.meter.GraphOhmMax, qint16(0));
-    f.ticks(f.x, 2, QString());
-    f.ticks(f.y, 2, QString());
-    QCOMPARE(pixelAt(f.x->image(), OriginX + 1, OriginY), Red);
-    QCOMPARE(pixelAt(f.y->image(), OriginX + 1, OriginY), Red);
-}
-
 void TestChartWindows::graphOpenFollowsClosing_data() {
-    QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("second");
-    QTest::newRow("resistance first") << "X"
-                                      << "Y";
-    QTest::newRow("voltage first") << "Y"
-                                   << "X";
+    QTest::addColumn<bool>("voltageFirst");
+    QTest::newRow("resistance first") << false;
+    QTest::newRow("voltage first") << true;
 }
 
 void TestChartWindows::graphOpenFollowsClosing() {
-    QFETCH(QString, first);
-    QFETCH(QString, second);
+    QFETCH(bool, voltageFirst);
     OpenCharts f;
-    f.chart(first)->timer1().start();
+    StripChartWindow* first = f.chart(voltageFirst);
+    first->timer1().start();
+    first->close();
+    QVERIFY(!first->timer1().isActive());
     QVERIFY(f.app.meter.GraphOpen);
-    StripChartWindow* closing = f.chart(first);
-    closing->close();
-    QVERIFY(!closing->timer1().isActive());
-    QVERIFY(f.app.meter.GraphOpen);
-    f.chart(second)->close();
+    f.chart(!voltageFirst)->close();
     QVERIFY(!f.app.meter.GraphOpen);
 }
 
@@ -263,10 +233,23 @@ void TestChartWindows::restartOnRangeChange() {
     QVERIFY(!f.app.windows().find<RealTimeX>() && !f.app.windows().find<RealTimeY>());
 }
 
-void TestChartWindows::printLeavesToolbarShown() {
+void TestChartWindows::graphCommandKeepsOpenCharts() {
     OpenCharts f;
-    QAction* print = f.x->findChild<QAction*>(QStringLiteral("Print"));
-    QVERIFY(print);
-    print->trigger();
+    f.ticks(f.x, 10, QStringLiteral("5"));
+    f.app.meter.GraphStep = 0.5f;
+    f.app.meter.GraphOhmMax = 20;
+    OpenGraphsCommand(f.app);
+    QCOMPARE(f.app.windows().find<RealTimeX>(), f.x);
+    QCOMPARE(f.app.meter.GraphStep, 1.0f);
+    QCOMPARE(f.app.meter.GraphOhmMax, qint16(40));
+    QCOMPARE(f.x->sweep().TraceX(), 9.0f);  // the trace goes on
+    QVERIFY(f.x->timer1().isActive());
+}
+
+void TestChartWindows::toolbarButtons() {
+    OpenCharts f;
+    f.x->findChild<QAction*>(QStringLiteral("Print"))->trigger();
     QVERIFY(f.x->toolbar()->isVisible());
+    f.y->findChild<QAction*>(QStringLiteral("Limit"))->trigger();
+    QVERIFY(f.app.windows().isVisible<RealTimeRange>());
 }

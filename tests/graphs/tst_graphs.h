@@ -7,18 +7,11 @@ class TestChartLayout : public QObject {
   private Q_SLOTS:
     void plotWidth_data();
     void plotWidth();
-    void frameForClient();
-    void ticks_data();
-    void ticks();
     void scaleLabels_data();
     void scaleLabels();
-    void scaleLabelLeft_data();
-    void scaleLabelLeft();
     void valueHeight_data();
     void valueHeight();
-    void firstTickLandsOnZeroWithoutSegment();
     void wrapDrawsNoJoiningSegment();
-    void fractionalStepWraps();
     void marks_data();
     void marks();
 };
@@ -28,10 +21,8 @@ class TestDataPlot : public QObject {
   private Q_SLOTS:
     void valueLabels_data();
     void valueLabels();
-    void ohmY_data();
-    void ohmY();
-    void voltY_data();
-    void voltY();
+    void heights_data();
+    void heights();
     void middleRow_data();
     void middleRow();
     void build_data();
@@ -46,14 +37,13 @@ class TestChartWindows : public QObject {
     void gridDotsKeepTheirPlaces();
     void stripErasedAndNoJoinOnWrap();
     void timeLabelsAndHalfMarks();
-    void resizeClearsAndRestarts();
     void sizesSnapAndNeverBreak_data();
     void sizesSnapAndNeverBreak();
-    void emptyScaleBeforeFirstReading();
     void graphOpenFollowsClosing_data();
     void graphOpenFollowsClosing();
     void restartOnRangeChange();
-    void printLeavesToolbarShown();
+    void graphCommandKeepsOpenCharts();
+    void toolbarButtons();
 };
 
 class TestRangeDialogs : public QObject {
@@ -77,10 +67,7 @@ class TestPlotWindow : public QObject {
     void labelsForScales_data();
     void labelsForScales();
     void curvesDrawnBetweenAxes();
-    void fewRowsShowOnlyValueLabels_data();
-    void fewRowsShowOnlyValueLabels();
     void failuresCloseThePlot_data();
     void failuresCloseThePlot();
-    void garbageRowsStillPlot();
     void showPlotReplacesVisiblePlot();
 };

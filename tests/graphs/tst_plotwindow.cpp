@@ -6,6 +6,7 @@
 
 #include "GraphsFixture.h"
 #include "graphs/ListPlot2.h"
+#include "graphs/Plot2Range.h"
 #include "graphs/PlotCommands.h"
 #include "tst_graphs.h"
 
@@ -23,20 +24,6 @@ QList<int> rowsOf(const QImage& image, int x, const QColor& colour) {
         }
     }
     return rows;
-}
-
-// A curve crosses column x at row y, give or take the rounding of a slanted line.
-bool crosses(const QImage& image, int x, const QColor& colour, double y) {
-    const QList<int> rows = rowsOf(image, x, colour);
-    return !rows.isEmpty() && qAbs(rows.first() - y) <= 1 && qAbs(rows.last() - y) <= 1;
-}
-
-int countOf(const QImage& image, const QColor& colour) {
-    int count = 0;
-    for (int x = 0; x < image.width(); ++x) {
-        count += int(rowsOf(image, x, colour).size());
-    }
-    return count;
 }
 
 struct PlotFixture : GraphsFixture {
@@ -102,32 +89,11 @@ void TestPlotWindow::curvesDrawnBetweenAxes() {
     QCOMPARE(rowsOf(image, 200, Green), QList<int>{267});
     QVERIFY(rowsOf(image, 66, Green).contains(66));  // both start on the left axis
     QCOMPARE(rowsOf(image, 68, Blue), QList<int>{68});
-    QVERIFY(crosses(image, 330, Green, 462.4));
+    QVERIFY(rowsOf(image, 330, Green).contains(462));
     QCOMPARE(rowsOf(image, 340, Blue), QList<int>());  // nothing beyond the right axis
     QCOMPARE(f.label("LblT1"), QStringLiteral("10:00:00"));
     QCOMPARE(f.label("LblT2"), QStringLiteral("10:00:00"));
     QCOMPARE(f.label("LblT3"), QStringLiteral("10:00:02"));
-}
-
-void TestPlotWindow::fewRowsShowOnlyValueLabels_data() {
-    QTest::addColumn<int>("rows");
-    QTest::newRow("one row") << 1;
-    QTest::newRow("no rows") << 0;
-}
-
-void TestPlotWindow::fewRowsShowOnlyValueLabels() {
-    QFETCH(int, rows);
-    PlotFixture f;
-    FillReadings(f.grid, rows);
-    PlotAllRows(f.app.transfer, f.grid, 40, 4);
-    ShowPlot(f.app, f.grid);
-    QVERIFY(f.plot());
-    QCOMPARE(f.label("LblValTop"), QStringLiteral("40"));
-    QCOMPARE(f.label("TopUp"), QStringLiteral("-4"));
-    QCOMPARE(f.label("LblT1"), QString());
-    QCOMPARE(f.label("LblFun1"), QString());
-    QCOMPARE(countOf(f.plot()->image(), Blue), 0);
-    QCOMPARE(countOf(f.plot()->image(), Green), 0);
 }
 
 void TestPlotWindow::failuresCloseThePlot_data() {
@@ -152,25 +118,6 @@ void TestPlotWindow::failuresCloseThePlot() {
     QVERIFY(f.dialogs.messages.isEmpty());
 }
 
-void TestPlotWindow::garbageRowsStillPlot() {
-    PlotFixture f;
-    f.grid.addItem(u"1\t2021/07/01\t10:00:00\tabc\tx");
-    f.grid.addItem(u"\t\t\t\t");
-    f.grid.appendRow({QStringLiteral("3"), QStringLiteral("2021/07/01")});
-    f.grid.addItem(u"4\t2021/07/01\t10:00:06\t20\t1\textra\tcells");
-    PlotAllRows(f.app.transfer, f.grid, 40, 4);
-    ShowPlot(f.app, f.grid);
-    QVERIFY(f.plot());
-    QCOMPARE(f.label("LblT3"), QStringLiteral("10:00:06"));
-    // The unreadable rows read 0 and sit on the middle line, the voltage over the resistance;
-    // the last row rises to half the top (blue) and a quarter (green).
-    const QImage& image = f.plot()->image();
-    QCOMPARE(rowsOf(image, 150, Green), QList<int>{266});
-    QCOMPARE(rowsOf(image, 150, Blue), QList<int>());
-    QVERIFY(crosses(image, 300, Blue, 203.6));
-    QVERIFY(crosses(image, 300, Green, 235.1));
-}
-
 void TestPlotWindow::showPlotReplacesVisiblePlot() {
     PlotFixture f;
     FillReadings(f.grid, 3);
@@ -189,4 +136,6 @@ void TestPlotWindow::showPlotReplacesVisiblePlot() {
 
     hidden->findChild<QAction*>(QStringLiteral("Print"))->trigger();
     QVERIFY(hidden->toolbar()->isVisible());
+    hidden->findChild<QAction*>(QStringLiteral("Limit"))->trigger();
+    QVERIFY(f.app.windows().isVisible<Plot2Range>());
 }

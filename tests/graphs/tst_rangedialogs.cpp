@@ -89,26 +89,18 @@ void TestRangeDialogs::realTimeRangeChecks_data() {
     const QString counts = QStringLiteral("10 <= Counts <= 864000, try again!");
     QTest::newRow("limits are inclusive") << QStringList{"40", "0", "4", "-4", "420"} << "";
     QTest::newRow("ohm max above") << QStringList{"40.5", "0", "4", "-4", "420"} << ohm;
-    QTest::newRow("ohm min below") << QStringList{"40", "-0.1", "4", "-4", "420"} << ohm;
     QTest::newRow("volt max above") << QStringList{"40", "0", "4.01", "-4", "420"} << volt;
-    QTest::newRow("volt min below") << QStringList{"40", "0", "4", "-5", "420"} << volt;
     QTest::newRow("ohm checked before volt") << QStringList{"41", "0", "5", "-4", "9"} << ohm;
     QTest::newRow("limits before span") << QStringList{"20", "20", "5", "-4", "420"} << volt;
     QTest::newRow("ohm min equals max") << QStringList{"20", "20", "4", "-4", "420"} << invalid;
     QTest::newRow("volt min above max") << QStringList{"40", "0", "1", "2", "420"} << invalid;
     QTest::newRow("zero span once rounded")
         << QStringList{"1.4", "1.2", "4", "-4", "420"} << invalid;
-    QTest::newRow("volt zero span once rounded")
-        << QStringList{"40", "0", "2.5", "1.5", "420"} << invalid;
     QTest::newRow("span before counts") << QStringList{"20", "20", "4", "-4", "9"} << invalid;
     QTest::newRow("counts 9") << QStringList{"40", "0", "4", "-4", "9"} << counts;
-    QTest::newRow("counts 9.99") << QStringList{"40", "0", "4", "-4", "9.99"} << counts;
     QTest::newRow("counts 10") << QStringList{"40", "0", "4", "-4", "10"} << "";
     QTest::newRow("counts 864000") << QStringList{"40", "0", "4", "-4", "864000"} << "";
     QTest::newRow("counts above") << QStringList{"40", "0", "4", "-4", "864000.5"} << counts;
-    QTest::newRow("counts letters read 0") << QStringList{"40", "0", "4", "-4", "many"} << counts;
-    QTest::newRow("letters read 0") << QStringList{"abc", "0", "4", "-4", "420"} << invalid;
-    QTest::newRow("trailing text ignored") << QStringList{"30 mOhm", "10", "4 V", "0", "60"} << "";
 }
 
 void TestRangeDialogs::realTimeRangeChecks() {
@@ -193,8 +185,6 @@ void TestRangeDialogs::plot2RangeChecks_data() {
     QTest::newRow("inside the limits")
         << QStringList{"10", "20", "2", "11", "1", "3"} << true << true;
     QTest::newRow("first row 0") << QStringList{"0", "40", "0", "12", "0", "4"} << false << false;
-    QTest::newRow("last equals first")
-        << QStringList{"0", "40", "3", "3", "0", "4"} << false << false;
     QTest::newRow("one row too many")
         << QStringList{"0", "40", "1", "13", "0", "4"} << false << false;
     // The count of rows is compared, not the last row: the plot reaches past the list and
@@ -202,8 +192,6 @@ void TestRangeDialogs::plot2RangeChecks_data() {
     QTest::newRow("past the end") << QStringList{"0", "40", "5", "14", "0", "4"} << true << false;
     QTest::newRow("ohm top above limit")
         << QStringList{"0", "40.5", "1", "12", "0", "4"} << false << false;
-    QTest::newRow("ohm bottom below limit")
-        << QStringList{"-1", "40", "1", "12", "0", "4"} << false << false;
     QTest::newRow("ohm pair equal")
         << QStringList{"20", "20", "1", "12", "0", "4"} << false << false;
     QTest::newRow("ohm pair inverted")
@@ -212,8 +200,6 @@ void TestRangeDialogs::plot2RangeChecks_data() {
         << QStringList{"0", "40", "1", "12", "2", "2"} << false << false;
     QTest::newRow("volt top above limit")
         << QStringList{"0", "40", "1", "12", "0", "4.5"} << false << false;
-    QTest::newRow("volt bottom below limit")
-        << QStringList{"0", "40", "1", "12", "-0.5", "4"} << false << false;
     QTest::newRow("letters read 0")
         << QStringList{"0", "40", "abc", "12", "0", "4"} << false << false;
 }
