@@ -11,7 +11,9 @@
 #include "app/Decode.h"
 #include "graphs/GraphCommands.h"
 #include "graphs/ListPlot2.h"
+#include "graphs/Plot2Range.h"
 #include "graphs/PlotCommands.h"
+#include "graphs/RealTimeRange.h"
 #include "graphs/RealTimeX.h"
 #include "graphs/RealTimeY.h"
 #include "platform/Clock.h"
@@ -116,5 +118,13 @@ int main(int argc, char* argv[]) {
     if (ListPlot2* plot = app.windows().find<ListPlot2>()) {
         plot->grab().save(folder + QStringLiteral("/graphs_listplot2.png"));
     }
+
+    RealTimeRange& chartRange = app.windows().get<RealTimeRange>();
+    chartRange.show();
+    Plot2Range& plotRange = app.windows().get<Plot2Range>();
+    plotRange.show();
+    QCoreApplication::processEvents();
+    chartRange.grab().save(folder + QStringLiteral("/graphs_realtimerange.png"));
+    plotRange.grab().save(folder + QStringLiteral("/graphs_plot2range.png"));
     return 0;
 }

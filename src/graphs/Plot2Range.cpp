@@ -19,7 +19,8 @@
 namespace {
 
 constexpr int TwipsPerPixel = 15;
-constexpr int BoxWidth = 1200;  // twips
+// Twips. The columns stand 1320, 1320 and 1080 apart; the last box ends 75 short of the edge.
+constexpr int BoxWidth = 960;
 constexpr int BoxHeight = 315;
 
 QRect twips(int left, int top, int width, int height) {
@@ -42,20 +43,22 @@ Plot2Range::Plot2Range(App& app) : AppWindow(app) {
     setWindowTitle(QStringLiteral("Plot Range"));
     setFixedSize(4875 / TwipsPerPixel, 1335 / TwipsPerPixel);
 
-    const QFont sans(QStringLiteral("MS Sans Serif"));
+    QFont sans(QStringLiteral("MS Sans Serif"));
+    sans.setPixelSize(11);
     struct Heading {
         const char* text;
         int left;
+        int width;  // up to the next column
     };
-    static const Heading headings[] = {{"Min. Limitation", 120},
-                                       {"Max. Limitation", 1440},
-                                       {"From No.s", 2760},
-                                       {"To No.s", 3840}};
+    static const Heading headings[] = {{"Min. Limitation", 120, 1320},
+                                       {"Max. Limitation", 1440, 1320},
+                                       {"From No.s", 2760, 1080},
+                                       {"To No.s", 3840, 1035}};
     QList<QLabel*> headingLabels;
     for (const Heading& h : headings) {
         auto* label = new QLabel(QString::fromLatin1(h.text), this);
         label->setFont(sans);
-        label->setGeometry(twips(h.left, 120, BoxWidth, BoxHeight));
+        label->setGeometry(twips(h.left, 120, h.width, BoxHeight));
         headingLabels.append(label);
     }
 
