@@ -2,24 +2,17 @@
 
 #include <QObject>
 
-class TestPrintLayout : public QObject {
+class TestPrint : public QObject {
     Q_OBJECT
   private Q_SLOTS:
+    // The layout, on a page that records every text and line.
     void nextPrintLine_data();
     void nextPrintLine();
     void pages_data();
     void pages();
-    void headerOnly();
-    void columns_data();
-    void columns();
-    void batchesAndRowsReadOnce_data();
-    void batchesAndRowsReadOnce();
-};
-
-class TestPrintPdf : public QObject {
-    Q_OBJECT
-  private Q_SLOTS:
-    void init();
+    void headerOnlyWithFiveColumns();
+    void batchesPrintAsOne();
+    // Real PDF files from QPrinter.
     void cellsAndPageNumbers();
     void positionsInTwips_data();
     void positionsInTwips();
