@@ -59,17 +59,13 @@ bool printAll(App& app, QWidget* parent, PrintDocument& document, GridPrintLayou
     bool ok = true;
     while (ok && !layout.finished()) {
         layout.printRows(RowsPerBatch);
-        if (document.failed()) {
-            ok = false;
-            break;
-        }
         const qint64 now = app.clock().monotonicMs();
-        if (now - shown >= ProgressEveryMs && progress) {
+        if (progress && now - shown >= ProgressEveryMs) {
             shown = now;
             progress->setValue(layout.rowsPrinted());
         }
         QCoreApplication::processEvents();
-        ok = gridAlive && progress && !progress->wasCanceled();
+        ok = !document.failed() && gridAlive && progress && !progress->wasCanceled();
     }
     delete progress.data();
     return ok;
