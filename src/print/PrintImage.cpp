@@ -1,11 +1,39 @@
 #include "print/PrintImage.h"
 
 #include <QImage>
+#include <QPrinter>
+#include <QPrinterInfo>
 
 #include "app/App.h"
+#include "platform/BusyCursor.h"
+#include "platform/Dialogs.h"
+#include "print/PrintDocument.h"
+
+bool PrintImageOnPage(QPrinter& printer, const QImage& image) {
+    if (image.isNull()) {
+        return false;
+    }
+    PrintDocument document(printer);
+    if (!document.begin()) {
+        return false;
+    }
+    // In the printable area, device pixels.
+    const QSize area(printer.width(), printer.height());
+    const QSize size = image.size().scaled(area, Qt::KeepAspectRatio);
+    const QRect target(QPoint((area.width() - size.width()) / 2, 0), size);
+    QPainter& painter = document.painter();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, image);
+    return document.finish();
+}
 
 void PrintWindowImage(App& app, QWidget* parent, const QImage& image) {
-    Q_UNUSED(app);
-    Q_UNUSED(parent);
-    Q_UNUSED(image);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(Dialogs::appTitle());
+    printer.setCreator(Dialogs::appTitle());
+    if (QPrinterInfo::defaultPrinter().isNull() && !app.dialogs().choosePrinter(parent, printer)) {
+        return;
+    }
+    const BusyCursor busy;
+    PrintImageOnPage(printer, image);
 }

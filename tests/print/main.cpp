@@ -1,0 +1,5 @@
+#include <QTest>
+
+#include "tst_print.h"
+
+QTEST_MAIN(TestPrint)
