@@ -206,11 +206,11 @@ bool Panel::load() {
     a.panel.LoadMonotonicMs = a.clock().monotonicMs();
     a.panel.SampleStamp = a.panel.LoadStamp;
     a.panel.NoData = false;
+    a.meter.MemoryOpen = false;
+    a.meter.DownloadBusy = false;
     a.setTimer1(true);
     timer2_.start(a.panel.LoadMonotonicMs);
     ConnectRecording(a, *this);
-    a.meter.MemoryOpen = false;
-    a.meter.DownloadBusy = false;
     return true;
 }
 
