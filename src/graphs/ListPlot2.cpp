@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QPainter>
-#include <QPointer>
 #include <QPolygonF>
 #include <QToolBar>
 
@@ -210,12 +209,5 @@ void ListPlot2::showLimit() {
 }
 
 void ListPlot2::print() {
-    // The printer dialog runs its own event loop, in which this window may be closed.
-    QPointer<ListPlot2> self(this);
-    toolbar_->hide();
-    const QImage picture = grab().toImage();
-    PrintWindowImage(app(), this, picture);
-    if (self) {
-        toolbar_->show();
-    }
+    PrintWindow(app(), *this, *toolbar_);
 }

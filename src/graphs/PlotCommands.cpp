@@ -4,6 +4,7 @@
 #include "graphs/ListPlot2.h"
 #include "graphs/PlotGrid.h"
 #include "platform/GridModel.h"
+#include "platform/TextRules.h"
 
 void ShowPlot(App& app, GridModel& source) {
     // The plot is always built afresh; a loaded but hidden window is reused.
@@ -14,4 +15,24 @@ void ShowPlot(App& app, GridModel& source) {
     plot.show();
     plot.raise();
     PlotGrid(app, plot, source);
+}
+
+void PlotList(App& app, GridModel& source, PlotSource from, QStringView ohmRangeText,
+              QStringView voltRangeText) {
+    FileTransfer& t = app.transfer;
+    t.PlotFromDataList = from == PlotSource::DataList;
+    t.PlotFromFileList = from == PlotSource::FileList;
+    t.PlotOhmLimitMax = float(TextRules::LeadingNumber(ohmRangeText));
+    t.PlotVoltLimitMax = float(TextRules::LeadingNumber(voltRangeText));
+    t.PlotOhmLimitMin = 0;
+    t.PlotVoltLimitMin = 0;
+    t.PlotRowCount = float(source.Rows() - 1);
+    t.PlotPointCount = t.PlotRowCount;
+    t.PlotLastRow = t.PlotRowCount;
+    t.PlotOhmTop = t.PlotOhmLimitMax;
+    t.PlotOhmBottom = t.PlotOhmLimitMin;
+    t.PlotVoltTop = t.PlotVoltLimitMax;
+    t.PlotVoltBottom = t.PlotVoltLimitMin;
+    t.PlotFirstRow = 1;
+    ShowPlot(app, source);
 }

@@ -1,7 +1,17 @@
 #pragma once
 
+#include <QStringView>
+
 class App;
 class GridModel;
 
 // Plots a five-column list in a fresh plot window; the caller has filled the plot state.
 void ShowPlot(App& app, GridModel& source);
+
+// Which list window a plot was made from, so that the range dialog can plot it again.
+enum class PlotSource { FileList, DataList };
+
+// A list window's "Plot": the scales start at the list's ranges (the number at the start of
+// each range text) over all of its rows.
+void PlotList(App& app, GridModel& source, PlotSource from, QStringView ohmRangeText,
+              QStringView voltRangeText);

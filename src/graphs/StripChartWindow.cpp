@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPointer>
 #include <QResizeEvent>
 #include <QToolBar>
 #include <climits>
@@ -255,12 +254,5 @@ void StripChartWindow::showLimit() {
 }
 
 void StripChartWindow::print() {
-    // The printer dialog runs its own event loop, in which a range change may close this window.
-    QPointer<StripChartWindow> self(this);
-    toolbar_->hide();
-    const QImage picture = grab().toImage();
-    PrintWindowImage(app(), this, picture);
-    if (self) {
-        toolbar_->show();
-    }
+    PrintWindow(app(), *this, *toolbar_);
 }

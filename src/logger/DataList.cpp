@@ -12,7 +12,6 @@
 #include "platform/BusyCursor.h"
 #include "platform/Dialogs.h"
 #include "platform/Grid.h"
-#include "platform/TextRules.h"
 #include "print/PrintGrid.h"
 #include "records/ListLayout.h"
 #include "records/SaveGrid.h"
@@ -92,22 +91,8 @@ void DataList::save() {
 }
 
 void DataList::plot() {
-    FileTransfer& t = app().transfer;
-    t.PlotFromDataList = true;
-    t.PlotFromFileList = false;
-    t.PlotOhmLimitMax = float(TextRules::LeadingNumber(t.SetOhmRangeText));
-    t.PlotVoltLimitMax = float(TextRules::LeadingNumber(t.SetVoltRangeText));
-    t.PlotOhmLimitMin = 0;
-    t.PlotVoltLimitMin = 0;
-    t.PlotRowCount = float(grid_->model().Rows() - 1);
-    t.PlotPointCount = t.PlotRowCount;
-    t.PlotLastRow = t.PlotRowCount;
-    t.PlotOhmTop = t.PlotOhmLimitMax;
-    t.PlotOhmBottom = t.PlotOhmLimitMin;
-    t.PlotVoltTop = t.PlotVoltLimitMax;
-    t.PlotVoltBottom = t.PlotVoltLimitMin;
-    t.PlotFirstRow = 1;
-    ShowPlot(app(), grid_->model());
+    const FileTransfer& t = app().transfer;
+    PlotList(app(), grid_->model(), PlotSource::DataList, t.SetOhmRangeText, t.SetVoltRangeText);
 }
 
 void DataList::print() {

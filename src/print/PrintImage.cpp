@@ -1,8 +1,10 @@
 #include "print/PrintImage.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QWidget>
 
 #include "app/App.h"
 #include "platform/BusyCursor.h"
@@ -36,4 +38,15 @@ void PrintWindowImage(App& app, QWidget* parent, const QImage& image) {
     }
     const BusyCursor busy;
     PrintImageOnPage(printer, image);
+}
+
+void PrintWindow(App& app, QWidget& window, QWidget& toolbar) {
+    // The printer dialog runs its own event loop, in which the window may be closed.
+    QPointer<QWidget> self(&window);
+    toolbar.hide();
+    const QImage picture = window.grab().toImage();
+    PrintWindowImage(app, &window, picture);
+    if (self) {
+        toolbar.show();
+    }
 }

@@ -12,3 +12,6 @@ void PrintWindowImage(App& app, QWidget* parent, const QImage& image);
 // The image on one page of the printer, as large as the printable area allows with its aspect
 // kept, centred across the page at its top. False when nothing could be printed.
 bool PrintImageOnPage(QPrinter& printer, const QImage& image);
+
+// A window's "Print": its image without its toolbar, as PrintWindowImage prints it.
+void PrintWindow(App& app, QWidget& window, QWidget& toolbar);

@@ -9,7 +9,6 @@
 #include "graphs/PlotCommands.h"
 #include "platform/BusyCursor.h"
 #include "platform/Grid.h"
-#include "platform/TextRules.h"
 #include "print/PrintGrid.h"
 #include "records/ListLayout.h"
 #include "records/ListWindow.h"
@@ -68,21 +67,6 @@ void FileList::toolbarClick(const QString& key) {
 }
 
 void FileList::plot() {
-    FileTransfer& t = app().transfer;
     const Meter& m = app().meter;
-    t.PlotFromDataList = false;
-    t.PlotFromFileList = true;
-    t.PlotOhmLimitMax = float(TextRules::LeadingNumber(m.FileOhmRange));
-    t.PlotVoltLimitMax = float(TextRules::LeadingNumber(m.FileVoltRange));
-    t.PlotOhmLimitMin = 0;
-    t.PlotVoltLimitMin = 0;
-    t.PlotRowCount = float(grid_->model().Rows() - 1);
-    t.PlotPointCount = t.PlotRowCount;
-    t.PlotLastRow = t.PlotRowCount;
-    t.PlotOhmTop = t.PlotOhmLimitMax;
-    t.PlotOhmBottom = t.PlotOhmLimitMin;
-    t.PlotVoltTop = t.PlotVoltLimitMax;
-    t.PlotVoltBottom = t.PlotVoltLimitMin;
-    t.PlotFirstRow = 1;
-    ShowPlot(app(), grid_->model());
+    PlotList(app(), grid_->model(), PlotSource::FileList, m.FileOhmRange, m.FileVoltRange);
 }
