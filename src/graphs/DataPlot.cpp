@@ -49,6 +49,23 @@ QStringView cellOf(const QStringList& cells, int col) {
     return col < cells.size() ? QStringView(cells.at(col)) : QStringView();
 }
 
+// Bottom .. top onto the middle line .. the top line; below pinned to the middle line, above
+// drawn just over the top line.
+std::optional<double> upperHalfY(float value, float top, float bottom) {
+    const std::optional<double> f = fraction(value - bottom, top - bottom);
+    if (!f) {
+        return std::nullopt;
+    }
+    const double y = MiddleY - (MiddleY - TopY) * *f;
+    if (y > MiddleY) {
+        return MiddleY;
+    }
+    if (y < TopY) {
+        return AboveTopY;
+    }
+    return y;
+}
+
 }  // namespace
 
 ValueLabels valueLabels(const FileTransfer& s) {
@@ -72,18 +89,7 @@ std::optional<double> ohmY(QStringView text, float top, float bottom) {
     if (!r) {
         return std::nullopt;
     }
-    const std::optional<double> f = fraction(*r - bottom, top - bottom);
-    if (!f) {
-        return std::nullopt;
-    }
-    const double y = MiddleY - (MiddleY - TopY) * *f;
-    if (y > MiddleY) {
-        return MiddleY;
-    }
-    if (y < TopY) {
-        return AboveTopY;
-    }
-    return y;
+    return upperHalfY(*r, top, bottom);
 }
 
 std::optional<double> voltY(QStringView text, float top, float bottom) {
@@ -98,18 +104,7 @@ std::optional<double> voltY(QStringView text, float top, float bottom) {
         return std::nullopt;
     }
     if (*v >= 0) {
-        const std::optional<double> f = fraction(*v - bottom, top - bottom);
-        if (!f) {
-            return std::nullopt;
-        }
-        const double y = MiddleY - (MiddleY - TopY) * *f;
-        if (y > MiddleY) {
-            return MiddleY;
-        }
-        if (y < TopY) {
-            return AboveTopY;
-        }
-        return y;
+        return upperHalfY(*v, top, bottom);
     }
     const std::optional<double> f = fraction(*v + bottom, top - bottom);
     if (!f) {

@@ -8,6 +8,7 @@
 
 #include "app/App.h"
 #include "graphs/Canvas.h"
+#include "graphs/LimitPrintToolbar.h"
 #include "graphs/Plot2Range.h"
 #include "print/PrintImage.h"
 
@@ -48,18 +49,7 @@ ListPlot2::ListPlot2(App& app)
     canvas_->clear(client);
     drawFrame();
 
-    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
-    toolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    toolbar_->setMovable(false);
-    QAction* limit = toolbar_->addAction(QStringLiteral("Limit"));
-    limit->setObjectName(QStringLiteral("Limit"));
-    limit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    QAction* print = toolbar_->addAction(QStringLiteral("Print"));
-    print->setObjectName(QStringLiteral("Print"));
-    print->setShortcut(QKeySequence::Print);
-    addActions({limit, print});
-    connect(limit, &QAction::triggered, this, &ListPlot2::showLimit);
-    connect(print, &QAction::triggered, this, &ListPlot2::print);
+    SetUpLimitPrintToolbar(*toolbar_, *this, &ListPlot2::showLimit, &ListPlot2::print);
     toolbar_->setGeometry(0, 0, client.width(), toolbar_->sizeHint().height());
 
     const Qt::Alignment left = Qt::AlignLeft;

@@ -11,6 +11,7 @@
 #include "app/App.h"
 #include "app/Panel.h"
 #include "graphs/Canvas.h"
+#include "graphs/LimitPrintToolbar.h"
 #include "graphs/RealTimeRange.h"
 #include "graphs/RealTimeX.h"
 #include "graphs/RealTimeY.h"
@@ -59,18 +60,8 @@ StripChartWindow::StripChartWindow(App& app, const StripChartDesign& design)
     canvas_->setAccessibleName(design.caption.trimmed());
 
     // The toolbar lies over the top strip of the drawing, as a toolbar aligned to the top does.
-    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
-    toolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    toolbar_->setMovable(false);
-    QAction* limit = toolbar_->addAction(QStringLiteral("Limit"));
-    limit->setObjectName(QStringLiteral("Limit"));
-    limit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    QAction* print = toolbar_->addAction(QStringLiteral("Print"));
-    print->setObjectName(QStringLiteral("Print"));
-    print->setShortcut(QKeySequence::Print);
-    addActions({limit, print});
-    connect(limit, &QAction::triggered, this, &StripChartWindow::showLimit);
-    connect(print, &QAction::triggered, this, &StripChartWindow::print);
+    SetUpLimitPrintToolbar(*toolbar_, *this, &StripChartWindow::showLimit,
+                           &StripChartWindow::print);
 
     timer1_.setObjectName(QStringLiteral("Timer1"));
     connect(&timer1_, &QTimer::timeout, this, &StripChartWindow::tick);
