@@ -1,22 +1,10 @@
 #include <QApplication>
-#include <QTest>
+
+#include "RunTests.h"
 
 #include "tst_logger.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    int status = 0;
-    {
-        TestLoggerSets t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestStartingTime t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestLoggerWindows t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    return status;
+    return RunTests<TestLoggerSets, TestStartingTime, TestLoggerWindows>(argc, argv);
 }
