@@ -22,7 +22,6 @@
 #include "app/App.h"
 #include "app/Decode.h"
 #include "app/Panel.h"
-#include "app/Receiver.h"
 #include "graphs/ListPlot2.h"
 #include "graphs/Plot2Range.h"
 #include "graphs/RealTimeRange.h"
@@ -45,7 +44,7 @@
 
 namespace {
 
-constexpr int WaitMs = 15000;          // for the simulator's first packet and the download
+constexpr int WaitMs = 15000;          // for the logger download
 constexpr int TickMs = 150;            // the live graphs' tick, as the receive tick's
 constexpr int GraphSeconds = 60;       // the graphs are pictured after a minute of readings
 constexpr int RecordingSeconds = 300;  // five minutes of cells, a sample every two seconds
@@ -123,11 +122,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    // One fixed cell before the pictured readings take over; the demo logger for the download.
-    SimProcess sim({QStringLiteral("--status"), QStringLiteral("3"), QStringLiteral("--ohm"),
-                    QStringLiteral("1850"), QStringLiteral("--volt"), QStringLiteral("3912"),
-                    QStringLiteral("--logger"), QStringLiteral("demo"), QStringLiteral("--byte-us"),
-                    QStringLiteral("0")});
+    // No live packets: the pictured readings are fed tick by tick on the manual clock, on which
+    // the receive tick's one-second wait would never end. The demo logger for the download.
+    SimProcess sim({QStringLiteral("--period"), QStringLiteral("0"), QStringLiteral("--logger"),
+                    QStringLiteral("demo"), QStringLiteral("--byte-us"), QStringLiteral("0")});
     if (!sim.isReady()) {
         std::fprintf(stderr, "kelvomark-pictures: the simulator did not start: %s\n",
                      qPrintable(sim.errorText()));
@@ -158,16 +156,14 @@ int main(int argc, char* argv[]) {
         fail("the main window did not open the simulator's port");
         return 1;
     }
-    if (!waitFor(&app.receiver(), &Receiver::readingDecoded)) {
-        fail("no reading came from the simulator");
-        return 1;
-    }
-    // From here the readings are the pictured ones, fed tick by tick on the manual clock.
     const auto takeOver = [&] {
         app.setTimer1(false);
         panel->timer2().stop();
     };
     takeOver();
+    // The meter's first reading, in the ranges of all that follow.
+    DecodePacket(app.meter, CellBench::packetAt(0));
+    panel->showReading();
 
     ToolbarClick(app, QStringLiteral("List"));
     const QString recording = work.filePath(QStringLiteral("cells.Kmk"));
