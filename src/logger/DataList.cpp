@@ -21,6 +21,8 @@ DataList::DataList(App& app)
     setObjectName(QStringLiteral("DataList"));
     setWindowTitle(QStringLiteral("Data List"));
     toolbar_->setObjectName(QStringLiteral("Toolbar1"));
+    // Named as in the other list windows: a desktop without an icon theme has no print icon.
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     struct Button {
         const char* key;
         const char* tooltip;
@@ -51,6 +53,8 @@ DataList::DataList(App& app)
     layout->setMenuBar(toolbar_);
     layout->addWidget(grid_);
     grid_->setAccessibleName(QStringLiteral("Readings"));
+    // Wide enough for all five columns, as the other list windows open.
+    resize(480, 420);
 
     // Right of the main window, level with its top.
     if (const Panel* panel = app.windows().find<Panel>()) {

@@ -1,0 +1,290 @@
+// Makes the pictures of the help document: runs the program offscreen on the meter simulator,
+// opens every window as a person would and saves each one as a PNG file. The wall clock is a
+// manual one, so the times shown are the same on every run.
+// Usage: kelvomark-pictures OUTDIR   (KELVOMARK_SIM names the simulator's binary)
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFrame>
+#include <QInputDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "CellBench.h"
+#include "RecordingShell.h"
+#include "ScriptedDialogs.h"
+#include "SimProcess.h"
+#include "app/App.h"
+#include "app/Decode.h"
+#include "app/Panel.h"
+#include "graphs/ListPlot2.h"
+#include "graphs/Plot2Range.h"
+#include "graphs/RealTimeRange.h"
+#include "graphs/RealTimeX.h"
+#include "graphs/RealTimeY.h"
+#include "logger/DataList.h"
+#include "logger/LoggerCommands.h"
+#include "logger/LoggerDownload.h"
+#include "logger/Memory.h"
+#include "logger/StartingTime.h"
+#include "platform/Clock.h"
+#include "platform/Grid.h"
+#include "platform/TextRules.h"
+#include "port/Port.h"
+#include "port/SerialDevices.h"
+#include "records/FileList.h"
+#include "records/List.h"
+#include "records/Sampler.h"
+#include "records/ToolbarCommands.h"
+
+namespace {
+
+constexpr int WaitMs = 15000;          // for the logger download
+constexpr int TickMs = 150;            // the live graphs' tick, as the receive tick's
+constexpr int GraphSeconds = 60;       // the graphs are pictured after a minute of readings
+constexpr int RecordingSeconds = 300;  // five minutes of cells, a sample every two seconds
+
+QtMessageHandler defaultHandler = nullptr;
+
+// The offscreen platform says so on every raise and size hint; there is nothing to act on.
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (!text.startsWith(QLatin1String("This plugin does not support"))) {
+        defaultHandler(type, context, text);
+    }
+}
+
+void fail(const char* what) {
+    std::fprintf(stderr, "kelvomark-pictures: %s\n", what);
+}
+
+// Runs the event loop until `signal` of `sender` comes or the time is up; false on time-out.
+template <class Sender, class Signal>
+bool waitFor(Sender* sender, Signal signal, int timeoutMs = WaitMs) {
+    QEventLoop loop;
+    bool came = false;
+    QObject::connect(sender, signal, &loop, [&] {
+        came = true;
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return came;
+}
+
+class Album {
+  public:
+    explicit Album(QString folder) : folder_(std::move(folder)) {}
+
+    // The whole window, or the part of it given.
+    void take(QWidget& window, const char* name,
+              const QRect& part = QRect(QPoint(0, 0), QSize(-1, -1))) {
+        window.show();
+        QCoreApplication::processEvents();
+        const QString path = folder_ + u'/' + QString::fromLatin1(name) + QStringLiteral(".png");
+        if (!window.grab(part).save(path)) {
+            std::fprintf(stderr, "kelvomark-pictures: cannot write %s\n", qPrintable(path));
+            ++failures_;
+        }
+    }
+    int failures() const { return failures_; }
+
+  private:
+    QString folder_;
+    int failures_ = 0;
+};
+
+template <class T>
+T* child(QWidget* parent, const char* name) {
+    return parent ? parent->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    defaultHandler = qInstallMessageHandler(quietHandler);
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kelvomark-pictures OUTDIR\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir work;
+    if (!QDir().mkpath(folder) || !work.isValid()) {
+        fail("cannot make the folders");
+        return 1;
+    }
+
+    // No live packets: the pictured readings are fed tick by tick on the manual clock, on which
+    // the receive tick's one-second wait would never end. The demo logger for the download.
+    SimProcess sim({QStringLiteral("--period"), QStringLiteral("0"), QStringLiteral("--logger"),
+                    QStringLiteral("demo"), QStringLiteral("--byte-us"), QStringLiteral("0")});
+    if (!sim.isReady()) {
+        std::fprintf(stderr, "kelvomark-pictures: the simulator did not start: %s\n",
+                     qPrintable(sim.errorText()));
+        return 1;
+    }
+    qputenv("KELVOMARK_COM1", sim.path().toLocal8Bit());
+
+    ScriptedDialogs dialogs;
+    ManualClock clock;
+    RecordingShell shell;
+    App app(dialogs, clock, shell);
+    Album album(folder);
+
+    Port& port = app.windows().get<Port>();
+    album.take(port, "port");
+    if (auto* devicesButton = child<QPushButton>(&port, "BtnDeviceManager")) {
+        devicesButton->click();
+    }
+    if (auto* devices = port.findChild<SerialDevices*>()) {
+        album.take(*devices, "serial-devices");
+        devices->close();
+    }
+    if (auto* ok = child<QPushButton>(&port, "CmdOk")) {
+        ok->click();
+    }
+    Panel* panel = app.windows().find<Panel>();
+    if (!panel || !panel->isVisible()) {
+        fail("the main window did not open the simulator's port");
+        return 1;
+    }
+    const auto takeOver = [&] {
+        app.setTimer1(false);
+        panel->timer2().stop();
+    };
+    takeOver();
+    // The meter's first reading, in the ranges of all that follow.
+    DecodePacket(app.meter, CellBench::packetAt(0));
+    panel->showReading();
+
+    ToolbarClick(app, QStringLiteral("List"));
+    const QString recording = work.filePath(QStringLiteral("cells.Kmk"));
+    dialogs.files.enqueue(recording);
+    ToolbarClick(app, QStringLiteral("Save"));
+    ToolbarClick(app, QStringLiteral("Graph"));
+    takeOver();
+    RealTimeX& ohmChart = app.windows().get<RealTimeX>();
+    RealTimeY& voltChart = app.windows().get<RealTimeY>();
+    ohmChart.timer1().stop();
+    voltChart.timer1().stop();
+    QCoreApplication::processEvents();
+
+    const int graphTicks = GraphSeconds * 1000 / TickMs;
+    const int ticks = RecordingSeconds * 1000 / TickMs;
+    for (int tick = 1; tick <= ticks; ++tick) {
+        const qint64 before = clock.monotonicMs();
+        clock.advanceMs(TickMs);
+        DecodePacket(app.meter, CellBench::packetAt(clock.monotonicMs() / 1000.0));
+        panel->showReading();
+        if (tick <= graphTicks) {
+            ohmChart.tick();
+            voltChart.tick();
+        }
+        if (tick == graphTicks) {
+            album.take(ohmChart, "graph-ohm");
+            album.take(voltChart, "graph-volt");
+        }
+        if (clock.monotonicMs() / 1000 != before / 1000) {
+            app.sampler().tick();
+        }
+    }
+    album.take(*panel, "panel");
+    if (List* list = app.windows().find<List>()) {
+        album.take(*list, "list");
+    }
+    panel->helpPanel()->show();
+    // The toolbar and the display are enough to show where the choice appears.
+    album.take(*panel, "panel-help", QRect(0, 0, panel->width(), panel->height() * 3 / 5));
+    panel->helpPanel()->hide();
+
+    if (auto* limit = child<QAction>(&ohmChart, "Limit")) {
+        limit->trigger();
+    }
+    if (auto* range = app.windows().find<RealTimeRange>()) {
+        album.take(*range, "realtime-range");
+        range->unload();
+    }
+    app.windows().unload<RealTimeX>();
+    app.windows().unload<RealTimeY>();
+    app.windows().unload<List>();
+
+    ToolbarClick(app, QStringLiteral("Save"));  // stops the recording
+    dialogs.files.enqueue(recording);
+    ToolbarClick(app, QStringLiteral("Open"));
+    takeOver();
+    FileList* file = app.windows().find<FileList>();
+    if (!file || file->grid().model().Rows() < 2) {
+        fail("the recording did not open");
+        return 1;
+    }
+    album.take(*file, "filelist");
+    if (auto* plot = child<QAction>(file, "Plot")) {
+        plot->trigger();
+    }
+    if (auto* plot = app.windows().find<ListPlot2>()) {
+        album.take(*plot, "plot");
+        if (auto* limit = child<QAction>(plot, "Limit")) {
+            limit->trigger();
+        }
+    }
+    if (auto* range = app.windows().find<Plot2Range>()) {
+        album.take(*range, "plot-range");
+        range->unload();
+    }
+    app.windows().unload<ListPlot2>();
+    app.windows().unload<FileList>();
+
+    ToolbarClick(app, QStringLiteral("Memory"));
+    Memory* memory = app.windows().find<Memory>();
+    if (!memory) {
+        fail("the data logger window did not open");
+        return 1;
+    }
+    if (LoggerDownload* download = memory->download()) {
+        if (!waitFor(download, &LoggerDownload::finished)) {
+            fail("the logger download did not end");
+            return 1;
+        }
+    }
+    takeOver();
+    if (memory->gridSet().model().Rows() < 2) {
+        fail("the logger download listed no set");
+        return 1;
+    }
+    album.take(*memory, "memory");
+
+    // The question a click on a set asks, as the desktop's input dialog shows it.
+    QInputDialog question;
+    question.setWindowTitle(StartingTime::Title());
+    question.setLabelText(StartingTime::Prompt());
+    question.setTextValue(TextRules::FormatStamp(clock.now()));
+    album.take(question, "starting-time");
+    question.hide();
+
+    dialogs.inputs.enqueue(QStringLiteral("2021/06/30 14:00:00"));
+    ListSetCommand(app, 2);
+    takeOver();
+    DataList* data = app.windows().find<DataList>();
+    if (!data) {
+        fail("the set was not listed");
+        return 1;
+    }
+    album.take(*data, "datalist");
+
+    if (!dialogs.messages.isEmpty()) {
+        for (const ScriptedDialogs::Shown& shown : dialogs.messages) {
+            std::fprintf(stderr, "kelvomark-pictures: the program said: %s\n",
+                         qPrintable(shown.text));
+        }
+        return 1;
+    }
+    return album.failures() == 0 ? 0 : 1;
+}
