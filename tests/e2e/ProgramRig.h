@@ -14,6 +14,7 @@
 #include "app/App.h"
 #include "app/Panel.h"
 #include "app/Receiver.h"
+#include "logger/Memory.h"
 #include "platform/ClickLabel.h"
 #include "platform/Clock.h"
 #include "platform/Grid.h"
@@ -51,6 +52,18 @@ class ProgramRig {
     QString volt() const { return panel->valVoltage()->text(); }
     QString com1() const { return panel->lblCom()->text(); }
     bool milliOhmShown() const { return panel->lblMOhm()->isVisible(); }
+
+    // The rows of the data-logger window's set grid, TAB-separated.
+    QStringList loggerSets() {
+        QStringList rows;
+        if (Memory* memory = app.windows().find<Memory>()) {
+            const GridModel& grid = memory->gridSet().model();
+            for (int r = 1; r < grid.Rows(); ++r) {
+                rows.append(grid.row(r).join(u'\t'));
+            }
+        }
+        return rows;
+    }
 
     // Sets the sampling time through the toolbar's "Sample", as a person types it.
     void setSamplingTime(int seconds) {

@@ -1,57 +1,18 @@
 #include <QApplication>
-#include <QMetaMethod>
-#include <QTest>
-#include <vector>
 
+#include "TestRunner.h"
 #include "tst_e2e.h"
-
-namespace {
-
-// Runs a test object with the command line's options and only those test functions it has;
-// skips it when functions are named and none is its own.
-int Run(QObject& test, int argc, char* argv[]) {
-    const QMetaObject* meta = test.metaObject();
-    std::vector<char*> args{argv[0]};
-    bool named = false;
-    bool own = false;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg = argv[i];
-        if (arg.startsWith('-')) {
-            args.push_back(argv[i]);
-            // Options that take a value.
-            if ((arg == "-o" || arg == "-maxwarnings" || arg == "-eventdelay" ||
-                 arg == "-keydelay" || arg == "-mousedelay") &&
-                i + 1 < argc) {
-                args.push_back(argv[++i]);
-            }
-            continue;
-        }
-        named = true;
-        const qsizetype colon = arg.indexOf(':');
-        const QByteArray function = colon < 0 ? arg : arg.left(colon);
-        if (meta->indexOfMethod(function + "()") >= 0) {
-            own = true;
-            args.push_back(argv[i]);
-        }
-    }
-    if (named && !own) {
-        return 0;
-    }
-    return QTest::qExec(&test, int(args.size()), args.data());
-}
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     int status = 0;
     {
         TestLive t;
-        status |= Run(t, argc, argv);
+        status |= RunTests(t, argc, argv);
     }
     {
         TestLoggerPath t;
-        status |= Run(t, argc, argv);
+        status |= RunTests(t, argc, argv);
     }
     return status;
 }

@@ -4,9 +4,13 @@
 #include <QTest>
 
 #include "ProgramRig.h"
+#include "SimLoggers.h"
 #include "logger/DataList.h"
 #include "logger/Memory.h"
 #include "tst_e2e.h"
+
+using SimLoggers::DemoRows;
+using SimLoggers::FullRows;
 
 namespace {
 
@@ -20,31 +24,6 @@ QStringList MeterArgs(const QStringList& more) {
         args << QStringLiteral("--period") << QStringLiteral("250");
     }
     return args + more;
-}
-
-// The simulator's demo logger: sampling, ranges and record counts of its three sets.
-const QStringList DemoRows = {
-    QStringLiteral("1\t40m Ohm\t4 Voltage\t10\t12"),
-    QStringLiteral("2\t400m Ohm\t40 Voltage\t10\t25"),
-    QStringLiteral("3\t4 Ohm\t4 Voltage\t60\t8"),
-};
-// Its full logger: 48133 bytes.
-const QStringList FullRows = {
-    QStringLiteral("1\t40m Ohm\t4 Voltage\t1\t9000"),
-    QStringLiteral("2\t400m Ohm\t4 Voltage\t10\t400"),
-    QStringLiteral("3\t40m Ohm\t40 Voltage\t60\t150"),
-    QStringLiteral("4\t40 Ohm\t4 Voltage\t255\t71"),
-};
-
-QStringList SetRows(App& app) {
-    QStringList rows;
-    if (Memory* memory = app.windows().find<Memory>()) {
-        const GridModel& grid = memory->gridSet().model();
-        for (int r = 1; r < grid.Rows(); ++r) {
-            rows.append(grid.row(r).join(u'\t'));
-        }
-    }
-    return rows;
 }
 
 // After a download ends: the receive tick is on and new readings are shown.
@@ -73,7 +52,7 @@ void TestLoggerPath::listAndSaveSet() {
     QTRY_VERIFY_WITH_TIMEOUT(!rig.app.meter.DownloadBusy, 10000);
     Memory* memory = rig.app.windows().find<Memory>();
     QVERIFY(memory && memory->isVisible());
-    QCOMPARE(SetRows(rig.app), DemoRows);
+    QCOMPARE(rig.loggerSets(), DemoRows);
     // E = 248 bytes: N = 17396, 47889 bytes free.
     QCOMPARE(memory->lblRemain()->text(), QStringLiteral("46.8K"));
     QCOMPARE(memory->lblMessage()->text(), QStringLiteral("100.0 % Completed"));
@@ -155,7 +134,7 @@ void TestLoggerPath::download() {
     // The seven bytes promise 52: a second of silence after them ends the attempt.
     memory->download()->setStallTimeoutMs(1000);
     QTRY_VERIFY_WITH_TIMEOUT(!rig.app.meter.DownloadBusy, 15000);
-    QCOMPARE(SetRows(rig.app), rows);
+    QCOMPARE(rig.loggerSets(), rows);
     QCOMPARE(memory->lblRemain()->text(), remain);
     QCOMPARE(memory->lblMessage()->text(), QStringLiteral("100.0 % Completed"));
     QCOMPARE(log.count(QStringLiteral("request:")), requests);
@@ -182,7 +161,7 @@ void TestLoggerPath::secondClickDuringDownload() {
     QVERIFY(!rig.app.timer1());
 
     QTRY_VERIFY_WITH_TIMEOUT(!rig.app.meter.DownloadBusy, 15000);
-    QCOMPARE(SetRows(rig.app), FullRows);
+    QCOMPARE(rig.loggerSets(), FullRows);
     QCOMPARE(log.count(QStringLiteral("request:")), 1);
     QVERIFY(ReadingsResume(rig));
 }
@@ -205,7 +184,7 @@ void TestLoggerPath::cancelMidDump() {
     QVERIFY(!rig.app.meter.DownloadBusy);
     QVERIFY(rig.app.timer1());
     QVERIFY(!memory->cmdCancel()->isVisible());
-    QCOMPARE(SetRows(rig.app), QStringList());
+    QCOMPARE(rig.loggerSets(), QStringList());
     // The meter finishes its dump regardless; then its live packets are shown again.
     QVERIFY(ReadingsResume(rig));
 }
@@ -228,7 +207,7 @@ void TestLoggerPath::stallEndsDownload() {
     QVERIFY(elapsed.elapsed() >= 5000);
     QCOMPARE(memory->lblMessage()->text(),
              QStringLiteral("Download stopped: no data from the meter for 5 s"));
-    QCOMPARE(SetRows(rig.app), QStringList());
+    QCOMPARE(rig.loggerSets(), QStringList());
     QVERIFY(rig.app.timer1());
     QVERIFY(!memory->cmdCancel()->isVisible());
 }
