@@ -53,7 +53,7 @@ void TestLive::fixedReading() {
 }
 
 // Misframed packets, stray bytes and a burst never reach the display; a range change restarts
-// the open graphs and the live list in the new range.
+// the open graphs and the live list in the new range, and stops the recording.
 void TestLive::badLineAndRangeChange() {
     QTemporaryDir dir;
     const QString scenario = WriteText(dir.filePath(QStringLiteral("bad-line.txt")),
@@ -77,6 +77,10 @@ void TestLive::badLineAndRangeChange() {
     rig.setSamplingTime(1);
     rig.click(QStringLiteral("Graph"));
     rig.click(QStringLiteral("List"));
+    const QString file = dir.filePath(QStringLiteral("battery.Kmk"));
+    rig.dialogs.files.enqueue(file);
+    rig.click(QStringLiteral("Save"));
+    QVERIFY(rig.app.transfer.Recording);
     QPointer<RealTimeX> oldX = rig.app.windows().find<RealTimeX>();
     QPointer<RealTimeY> oldY = rig.app.windows().find<RealTimeY>();
     QPointer<List> oldList = rig.app.windows().find<List>();
@@ -116,12 +120,29 @@ void TestLive::badLineAndRangeChange() {
     List* list = rig.app.windows().find<List>();
     QVERIFY(list && list->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(list->grid().model().Rows() >= 3, 10000);
+    QVERIFY(!rig.app.transfer.Recording);
     for (int r = 1; r < list->grid().model().Rows(); ++r) {
         const QStringList row = GridRow(list->grid(), r);
         QCOMPARE(row.at(0), QString::number(r));
         QCOMPARE(row.at(3), QStringLiteral("555.5"));
         QCOMPARE(row.at(4), QStringLiteral("66.66"));
     }
+
+    // The recording holds the old range only, up to its last sample.
+    const QList<QByteArray> lines = FileLines(file);
+    QVERIFY(lines.size() >= 3);
+    QCOMPARE(lines.first(), QByteArray("No.s\tDate\tTime\t40mOhm\t4Voltage\r\n"));
+    for (int i = 1; i < lines.size(); ++i) {
+        const QList<QByteArray> fields = lines.at(i).chopped(2).split('\t');
+        QCOMPARE(fields.size(), 5);
+        QCOMPARE(fields.at(0), QByteArray::number(i));
+        QVERIFY2((fields.at(3) == "11.11" && fields.at(4) == "2.222") ||
+                     (fields.at(3) == "55.55" && fields.at(4) == "6.666"),
+                 lines.at(i).constData());
+    }
+    QVERIFY(rig.dialogs.messages.isEmpty());
+    QCOMPARE(rig.panel->toolbarButton(QStringLiteral("Save"))->toolTip(),
+             QStringLiteral("Save As"));
 }
 
 // Seven silent seconds: "No COM", no samples meanwhile, then "COM1" and the new reading.
