@@ -24,4 +24,5 @@ class TestLoggerPath : public QObject {
     void secondClickDuringDownload();
     void cancelMidDump();
     void stallEndsDownload();
+    void listWhileMeterSilent();
 };

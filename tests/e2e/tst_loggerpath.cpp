@@ -217,3 +217,25 @@ void TestLoggerPath::stallEndsDownload() {
     QVERIFY(rig.app.timer1());
     QVERIFY(!memory->cmdCancel()->isVisible());
 }
+
+// A meter that sends no live readings but answers its logger: listing a set leaves the link
+// label showing the silence, as the sampling does.
+void TestLoggerPath::listWhileMeterSilent() {
+    SimProcess sim({"--period", "0", "--byte-us", "2000"});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
+    ProgramRig rig;
+    QVERIFY(rig.start(sim.path()));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.com1(), QStringLiteral("No COM"), 15000);
+
+    rig.click(QStringLiteral("Memory"));
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.app.meter.DownloadBusy, 10000);
+    QCOMPARE(rig.loggerSets(), DemoRows);
+    QCOMPARE(rig.com1(), QStringLiteral("No COM"));
+    rig.dialogs.inputs.enqueue(QStringLiteral("2024/03/09 12:00:00"));
+    ClickRow(rig.app.windows().find<Memory>()->gridSet(), 3);
+    DataList* list = rig.app.windows().find<DataList>();
+    QVERIFY(list);
+    QCOMPARE(list->grid().model().Rows(), 9);
+    QVERIFY(rig.app.timer1());
+    QCOMPARE(rig.com1(), QStringLiteral("No COM"));
+}
