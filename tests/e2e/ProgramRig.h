@@ -24,11 +24,10 @@
 // simulator's device, its OK, and the main window. A script plays the person's answers.
 class ProgramRig {
   public:
-    explicit ProgramRig(Clock& clock) : app(dialogs, clock, shell) {
+    ProgramRig() {
         // Every other COM number stands for nothing, so the machine's own ports stay out.
         com.claimRest();
     }
-    ProgramRig() : ProgramRig(systemClock_) {}
 
     // Points COM 1 at `devicePath` and presses OK in the port dialog. False when the main
     // window did not open.
@@ -71,14 +70,12 @@ class ProgramRig {
         click(QStringLiteral("Sample"));
     }
 
+    SystemClock clock;
     ComEnvironment com;
     ScriptedDialogs dialogs;
     RecordingShell shell;
-    App app;
+    App app{dialogs, clock, shell};
     Panel* panel = nullptr;
-
-  private:
-    SystemClock systemClock_;
 };
 
 // Every reading the receive tick decodes, as "resistance/voltage", from construction on.
@@ -101,7 +98,6 @@ class SimLog : public QObject {
         });
     }
     int count(const QString& what) const { return int(text_.count(what)); }
-    const QString& text() const { return text_; }
 
   private:
     QString text_;

@@ -9,14 +9,6 @@
 #include "records/List.h"
 #include "tst_e2e.h"
 
-namespace {
-
-QStringList GridRow(const Grid& grid, int row) {
-    return grid.model().row(row);
-}
-
-}  // namespace
-
 void TestLive::fixedReading_data() {
     QTest::addColumn<QStringList>("meter");
     QTest::addColumn<QString>("ohm");
@@ -122,7 +114,7 @@ void TestLive::badLineAndRangeChange() {
     QTRY_VERIFY_WITH_TIMEOUT(list->grid().model().Rows() >= 3, 10000);
     QVERIFY(!rig.app.transfer.Recording);
     for (int r = 1; r < list->grid().model().Rows(); ++r) {
-        const QStringList row = GridRow(list->grid(), r);
+        const QStringList row = list->grid().model().row(r);
         QCOMPARE(row.at(0), QString::number(r));
         QCOMPARE(row.at(3), QStringLiteral("555.5"));
         QCOMPARE(row.at(4), QStringLiteral("66.66"));
