@@ -1,17 +1,16 @@
 #include "logger/LoggerCommands.h"
 
 #include <QFontMetricsF>
-#include <QLabel>
 #include <QScopeGuard>
 #include <optional>
 
 #include "app/App.h"
 #include "app/Panel.h"
+#include "app/Receiver.h"
 #include "logger/DataList.h"
 #include "logger/LoggerSets.h"
 #include "logger/Memory.h"
 #include "logger/StartingTime.h"
-#include "platform/ClickLabel.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Grid.h"
@@ -61,8 +60,13 @@ void ListSetCommand(App& app, int row) {
     app.setTimer1(false);
     const auto end = qScopeGuard([&app] {
         app.setTimer1(true);
+        // The port label back to the link's state: a meter still silent stays "No COM".
         if (Panel* panel = app.windows().find<Panel>()) {
-            panel->lblCom()->setText(QStringLiteral("COM") + QString::number(app.rs232.ComPortNo));
+            if (app.receiver().inNoData()) {
+                panel->NoDataRoutine();
+            } else {
+                panel->dataBack();
+            }
         }
     });
     // Every click makes a fresh list.

@@ -5,6 +5,7 @@
 #include "app/State.h"
 #include "logger/LoggerDump.h"
 #include "logger/LoggerSets.h"
+#include "platform/SerialLink.h"
 
 LoggerDownload::LoggerDownload(QSerialPort& port, Rs232& rs232, QObject* parent)
     : QObject(parent), port_(port), rs232_(rs232) {
@@ -31,8 +32,9 @@ void LoggerDownload::start() {
         connect(&port_, &QSerialPort::readyRead, this, &LoggerDownload::readyRead);
     errorConnection_ =
         connect(&port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-            // The device went away (a USB adapter pulled).
-            if (e == QSerialPort::ResourceError && isRunning()) {
+            // The device went away (a USB adapter pulled, a pty hung up): the link closes the
+            // port, so nothing more can come.
+            if (SerialLink::meansDeviceLost(e) && isRunning()) {
                 finish(Outcome::Failed);
             }
         });
