@@ -26,7 +26,7 @@
 namespace {
 
 constexpr int Lines = 69999;
-constexpr int Runs = 5;
+constexpr int Runs = 9;
 
 // Two curves of `segments` segments each, across the plot's frame.
 QVector<QLineF> Curves(int segments) {
