@@ -4,7 +4,7 @@
 
 class TestTextRules : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void leadingNumber_data();
     void leadingNumber();
     void roundHalfEven_data();
@@ -16,11 +16,12 @@ private Q_SLOTS:
     void stamps_data();
     void stamps();
     void commaDecimalLocale();
+    void commaDecimalCLibrary();
 };
 
 class TestGridModel : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void addItemSplitsAtTabs_data();
     void addItemSplitsAtTabs();
     void headerIsRowZero();

@@ -1,5 +1,11 @@
+#include <QFile>
 #include <QLocale>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+#include <clocale>
+#include <cstring>
 
 #include "platform/TextRules.h"
 #include "tst_platform.h"
@@ -29,6 +35,9 @@ void TestTextRules::leadingNumber_data() {
     QTest::newRow("bare e") << "2e" << 2.0;
     QTest::newRow("e then letters") << "2eV" << 2.0;
     QTest::newRow("huge exponent") << "1e999999" << 0.0;
+    QTest::newRow("tiny exponent") << "1e-999999" << 0.0;
+    QTest::newRow("plus exponent") << "2.5e+2" << 250.0;
+    QTest::newRow("many digits") << "000123456789012345678901234567890" << 1.2345678901234568e29;
     QTest::newRow("comma ends") << "3,5" << 3.0;
 }
 
@@ -119,6 +128,67 @@ void TestTextRules::stamps() {
     if (ParseStamp(after)) {
         QCOMPARE(StampDate(after) + u' ' + StampTime(after), after);
     }
+}
+
+namespace {
+
+// Switches the C library's LC_NUMERIC to a comma-decimal locale for the life of the object, as
+// Qt does at start on a German desktop. Builds one with localedef when the machine has none.
+class CommaNumeric {
+  public:
+    CommaNumeric() : saved_(std::setlocale(LC_NUMERIC, nullptr)) {
+        if (trySet()) {
+            return;
+        }
+        const QString localedef = QStandardPaths::findExecutable(QStringLiteral("localedef"));
+        if (localedef.isEmpty() || !dir_.isValid()) {
+            return;
+        }
+        QProcess::execute(localedef,
+                          {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                           QStringLiteral("UTF-8"), dir_.filePath(QStringLiteral("de_DE.UTF-8"))});
+        savedLocPath_ = qgetenv("LOCPATH");
+        qputenv("LOCPATH", QFile::encodeName(dir_.path()));
+        trySet();
+    }
+    ~CommaNumeric() {
+        std::setlocale(LC_NUMERIC, saved_.constData());
+        if (savedLocPath_.isNull()) {
+            qunsetenv("LOCPATH");
+        } else {
+            qputenv("LOCPATH", savedLocPath_);
+        }
+    }
+    bool active() const { return active_; }
+
+  private:
+    bool trySet() {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
+            if (std::setlocale(LC_NUMERIC, name) &&
+                std::strcmp(std::localeconv()->decimal_point, ",") == 0) {
+                active_ = true;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    QByteArray saved_;
+    QByteArray savedLocPath_;
+    QTemporaryDir dir_;
+    bool active_ = false;
+};
+
+}  // namespace
+
+void TestTextRules::commaDecimalCLibrary() {
+    const CommaNumeric comma;
+    if (!comma.active()) {
+        QSKIP("no comma-decimal C locale on this machine");
+    }
+    QCOMPARE(LeadingNumber(u"12.5"), 12.5);
+    QCOMPARE(LeadingNumber(u" -3.25e2 V"), -325.0);
+    QCOMPARE(LeadingNumber(u"3,5"), 3.0);
 }
 
 void TestTextRules::commaDecimalLocale() {
