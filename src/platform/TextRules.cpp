@@ -152,4 +152,19 @@ QString AddSeconds(QStringView stamp, qint64 seconds) {
     return FormatStamp(time->addSecs(seconds));
 }
 
+StampStepper::StampStepper(QStringView start)
+    : time_(ParseStamp(start)), stamp_(start.toString()) {}
+
+void StampStepper::advance(qint64 seconds) {
+    if (!time_) {
+        return;
+    }
+    *time_ = time_->addSecs(seconds);
+    stamp_ = FormatStamp(*time_);
+    // Past the year 9999 the text no longer reads back as a stamp, and stays as it is.
+    if (stamp_.size() != 19) {
+        time_.reset();
+    }
+}
+
 }  // namespace TextRules

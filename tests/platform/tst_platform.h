@@ -15,6 +15,8 @@ class TestTextRules : public QObject {
     void oneDecimal();
     void stamps_data();
     void stamps();
+    void stampStepper_data();
+    void stampStepper();
     void commaDecimalLocale();
     void commaDecimalCLibrary();
 };

@@ -130,6 +130,42 @@ void TestTextRules::stamps() {
     }
 }
 
+// Stepping gives, step after step, what AddSeconds gives on the stamp before.
+void TestTextRules::stampStepper_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<qint64>("step");
+    QTest::addColumn<int>("steps");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("a day of minutes")
+        << "2021/07/01 10:20:30" << qint64(60) << 1440 << "2021/07/02 10:20:30";
+    QTest::newRow("over a leap day")
+        << "2024/02/28 23:00:00" << qint64(255) << 500 << "2024/03/01 10:25:00";
+    QTest::newRow("summer time does not skip")
+        << "2021/03/28 01:59:00" << qint64(20) << 9 << "2021/03/28 02:02:00";
+    QTest::newRow("step of zero") << "2021/07/01 10:20:30" << qint64(0) << 3
+                                  << "2021/07/01 10:20:30";
+    QTest::newRow("unreadable stays")
+        << "2021/13/01 10:20:30" << qint64(5) << 3 << "2021/13/01 10:20:30";
+    QTest::newRow("past the year 9999 stops")
+        << "9999/12/31 23:59:50" << qint64(5) << 4 << "10000/01/01 00:00:00";
+}
+
+void TestTextRules::stampStepper() {
+    QFETCH(QString, start);
+    QFETCH(qint64, step);
+    QFETCH(int, steps);
+    QFETCH(QString, last);
+    StampStepper stepper(start);
+    QString added = start;
+    QCOMPARE(stepper.stamp(), start);
+    for (int i = 0; i < steps; ++i) {
+        stepper.advance(step);
+        added = AddSeconds(added, step);
+        QCOMPARE(stepper.stamp(), added);
+    }
+    QCOMPARE(stepper.stamp(), last);
+}
+
 namespace {
 
 // Switches the C library's LC_NUMERIC to a comma-decimal locale for the life of the object, as
