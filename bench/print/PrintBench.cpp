@@ -19,7 +19,7 @@
 namespace {
 
 constexpr int Lines = 69999;
-constexpr int Runs = 3;
+constexpr int Runs = 5;
 constexpr double TwipsPerInch = 1440;
 
 void ToPdf(QPrinter& printer, const QString& path) {
