@@ -22,8 +22,14 @@
 #include "ConnectedApp.h"
 #include "SampleData.h"
 #include "app/App.h"
+#include "app/Panel.h"
+#include "app/Receiver.h"
+#include "graphs/RealTimeX.h"
+#include "graphs/RealTimeY.h"
+#include "platform/ClickLabel.h"
 #include "platform/Grid.h"
 #include "records/FileList.h"
+#include "records/List.h"
 #include "records/ToolbarCommands.h"
 
 namespace {
@@ -43,13 +49,29 @@ double CpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-// Per cent of one core used by this process over `seconds` of its event loop.
-double CpuPercent(int seconds) {
+// Per cent of one core used by this process over `seconds` of its event loop, and what the
+// program did meanwhile, for the log.
+double CpuPercent(App& app, int seconds) {
+    int readings = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(&app.receiver(), &Receiver::readingDecoded, [&readings] { ++readings; });
     QElapsedTimer wall;
     wall.start();
     const double before = CpuSeconds();
     Wait(seconds * 1000);
-    return (CpuSeconds() - before) / (double(wall.nsecsElapsed()) / 1e9) * 100;
+    const double percent = (CpuSeconds() - before) / (double(wall.nsecsElapsed()) / 1e9) * 100;
+    QObject::disconnect(counting);
+    List* list = app.windows().find<List>();
+    Detail(QStringLiteral("cpu: %1 s measured: %2 readings decoded, port label \"%3\", graphs "
+                          "shown %4, live list rows %5")
+               .arg(seconds)
+               .arg(readings)
+               .arg(app.windows().get<Panel>().lblCom()->text())
+               .arg(app.windows().isVisible<RealTimeX>() && app.windows().isVisible<RealTimeY>()
+                        ? QStringLiteral("yes")
+                        : QStringLiteral("no"))
+               .arg(list && list->isVisible() ? list->grid().model().Rows() - 1 : 0));
+    return percent;
 }
 
 void CpuRow(const QString& what, double percent, double limit) {
@@ -69,7 +91,7 @@ int Cpu(bool quick) {
             return 1;
         }
         Wait(6000 + warmUpMs);
-        CpuRow(what, CpuPercent(seconds), 1);
+        CpuRow(what, CpuPercent(idle.app(), seconds), 1);
     }
     const QString streaming = QStringLiteral("CPU, connected, streaming (4 readings a second)");
     ConnectedApp meter({});
@@ -78,13 +100,13 @@ int Cpu(bool quick) {
         return 1;
     }
     Wait(warmUpMs);
-    CpuRow(streaming, CpuPercent(seconds), 1);
+    CpuRow(streaming, CpuPercent(meter.app(), seconds), 1);
 
     ToolbarClick(meter.app(), QStringLiteral("Graph"));
     ToolbarClick(meter.app(), QStringLiteral("List"));
     Wait(warmUpMs);
     CpuRow(QStringLiteral("CPU, streaming, both graphs and the live list open"),
-           CpuPercent(seconds), 5);
+           CpuPercent(meter.app(), seconds), 5);
     return 0;
 }
 
