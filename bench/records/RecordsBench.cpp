@@ -75,6 +75,7 @@ QVector<QByteArray> Lines(const QString& path) {
 // The lines written one by one; `sync` then puts them on the disk, as a save that must
 // survive a crash has to (the list's save does, before it replaces the old file).
 bool WriteLines(const QString& path, const QVector<QByteArray>& lines, bool sync) {
+    QFile::remove(path);  // a new file each time, as the save's temporary file is
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return false;
@@ -137,16 +138,18 @@ int main(int argc, char* argv[]) {
     const QVector<QByteArray> lines = Lines(saved);
     const QString written = dir.filePath(QStringLiteral("bare.Kmk"));
     const Pair saving = BestOfPairs(Runs, save, [&] { WriteLines(written, lines, true); });
-    const double unsynced = BestMs(Runs, [&] { WriteLines(written, lines, false); });
-    Detail(QStringLiteral("save: %1 lines, %2 bytes; the bare loop wrote %3 bytes, in %4 "
-                          "without fdatasync (ratio %5)")
+    const Pair unsynced = BestOfPairs(Runs, save, [&] { WriteLines(written, lines, false); });
+    Detail(QStringLiteral("save: %1 lines, %2 bytes; the bare loop wrote %3 bytes")
                .arg(lines.size())
                .arg(QFile(saved).size())
-               .arg(QFile(written).size())
-               .arg(Duration(unsynced))
-               .arg(saving.figureMs / unsynced, 0, 'f', 2));
+               .arg(QFile(written).size()));
+    // The save syncs before it replaces the old file; the figure without the sync is the cost
+    // of writing alone.
     RatioRow(QStringLiteral("Saving a 43,749-row list"), saving.figureMs,
              QStringLiteral("the same bytes written in a bare loop, then fdatasync"),
              saving.baselineMs, 2.0);
+    RatioRow(QStringLiteral("Saving a 43,749-row list (the same, against no sync)"),
+             unsynced.figureMs, QStringLiteral("the same bytes written in a bare loop"),
+             unsynced.baselineMs, 2.0);
     return 0;
 }
