@@ -164,15 +164,15 @@ QVector<QStringList> ListRecords(const QByteArray& block, const QString& startSt
     Meter scratch;
     QVector<QStringList> rows;
     rows.reserve(qMax(0, int(records)));
-    QString stamp = startStamp;
+    TextRules::StampStepper stamp(startStamp);
     for (qint64 k = 1; double(k) <= records; ++k) {
         const auto byte = [&](qint64 pos) { return quint8(bytes.at(pos)); };
         DecodeStatus(scratch, byte(5 * k + 1));
         FormatOhm(scratch, byte(5 * k - 3), byte(5 * k - 2));
         FormatVolt(scratch, byte(5 * k - 1), byte(5 * k));
-        rows.append({QString::number(k), TextRules::StampDate(stamp), TextRules::StampTime(stamp),
-                     scratch.OhmText, scratch.VoltText});
-        stamp = TextRules::AddSeconds(stamp, sampling);
+        rows.append({QString::number(k), TextRules::StampDate(stamp.stamp()),
+                     TextRules::StampTime(stamp.stamp()), scratch.OhmText, scratch.VoltText});
+        stamp.advance(sampling);
     }
     return rows;
 }

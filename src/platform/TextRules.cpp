@@ -1,14 +1,16 @@
 #include "platform/TextRules.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace TextRules {
 
 namespace {
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 }  // namespace
 
@@ -20,7 +22,9 @@ double LeadingNumber(QStringView text) {
     }
     std::string number;
     if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        number += char(text[i].unicode());
+        if (text[i] == u'-') {
+            number += '-';
+        }
         ++i;
     }
     bool anyDigit = false;
@@ -57,8 +61,12 @@ double LeadingNumber(QStringView text) {
             number += exponent;
         }
     }
-    const double value = std::strtod(number.c_str(), nullptr);
-    return std::isfinite(value) ? value : 0.0;
+    // from_chars, not strtod: strtod reads the decimal point of LC_NUMERIC, which Qt takes from
+    // the desktop's language (a German desktop reads "12.5" as 12), and is several times slower.
+    double value = 0.0;
+    const std::from_chars_result read =
+        std::from_chars(number.data(), number.data() + number.size(), value);
+    return read.ec == std::errc() ? value : 0.0;  // 0 beyond a double, either way
 }
 
 double RoundHalfEven(double value) {
@@ -128,9 +136,13 @@ std::optional<QDateTime> ParseStamp(QStringView stamp) {
     return QDateTime(date, time, Qt::UTC);
 }
 
-QString StampDate(QStringView stamp) { return stamp.left(10).toString(); }
+QString StampDate(QStringView stamp) {
+    return stamp.left(10).toString();
+}
 
-QString StampTime(QStringView stamp) { return stamp.mid(11, 8).toString(); }
+QString StampTime(QStringView stamp) {
+    return stamp.mid(11, 8).toString();
+}
 
 QString AddSeconds(QStringView stamp, qint64 seconds) {
     const auto time = ParseStamp(stamp);
@@ -138,6 +150,21 @@ QString AddSeconds(QStringView stamp, qint64 seconds) {
         return stamp.toString();
     }
     return FormatStamp(time->addSecs(seconds));
+}
+
+StampStepper::StampStepper(QStringView start)
+    : time_(ParseStamp(start)), stamp_(start.toString()) {}
+
+void StampStepper::advance(qint64 seconds) {
+    if (!time_) {
+        return;
+    }
+    *time_ = time_->addSecs(seconds);
+    stamp_ = FormatStamp(*time_);
+    // Past the year 9999 the text no longer reads back as a stamp, and stays as it is.
+    if (stamp_.size() != 19) {
+        time_.reset();
+    }
 }
 
 }  // namespace TextRules

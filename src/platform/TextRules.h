@@ -32,4 +32,18 @@ QString StampTime(QStringView stamp);  // characters 12-19
 // Adds whole seconds to a stamp; an unreadable stamp comes back unchanged.
 QString AddSeconds(QStringView stamp, qint64 seconds);
 
+// A stamp advanced step after step, each step giving what AddSeconds gives on the stamp before
+// it. The stamp is read once: a list of thousands of readings is stamped without reading each
+// stamp back from its text.
+class StampStepper {
+  public:
+    explicit StampStepper(QStringView start);
+    const QString& stamp() const { return stamp_; }
+    void advance(qint64 seconds);
+
+  private:
+    std::optional<QDateTime> time_;  // null once the stamp cannot be read
+    QString stamp_;
+};
+
 }  // namespace TextRules

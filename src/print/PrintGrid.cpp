@@ -90,6 +90,7 @@ void PrintGrid(App& app, QWidget* parent, const GridModel& grid) {
     PrinterPage page(document);
     GridPrintLayout layout(page, grid);
     if (printAll(app, parent, document, layout, grid)) {
+        page.finish();
         document.finish();
     } else {
         document.discard();

@@ -2,7 +2,9 @@
 
 #include <QFontMetricsF>
 #include <QPrinter>
+#include <utility>
 
+#include "print/PageRules.h"
 #include "print/PrintDocument.h"
 
 namespace {
@@ -36,10 +38,21 @@ void PrinterPage::text(int x, int y, const QString& text) {
 }
 
 void PrinterPage::line(int x1, int y1, int x2, int y2) {
-    document_.painter().drawLine(x1, y1, x2, y2);
+    rules_.append(QLine(x1, y1, x2, y2));
+}
+
+void PrinterPage::drawRules() {
+    if (!rules_.isEmpty()) {
+        document_.painter().drawLines(PageRules::Merged(std::exchange(rules_, {})));
+    }
+}
+
+void PrinterPage::finish() {
+    drawRules();
 }
 
 void PrinterPage::newPage() {
+    drawRules();
     document_.newPage();
     ++page_;
 }

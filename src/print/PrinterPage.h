@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QLine>
+#include <QVector>
+
 #include "print/PrintPage.h"
 
 class PrintDocument;
@@ -14,11 +17,17 @@ class PrinterPage final : public PrintPage {
     int pageNumber() const override { return page_; }
     void setFontSize(int points) override;
     void text(int x, int y, const QString& text) override;
+    // Kept, and drawn with the other rules of the page when the page is done.
     void line(int x1, int y1, int x2, int y2) override;
     void newPage() override;
+    // Draws the rules of the last page; before the document ends.
+    void finish();
 
   private:
+    void drawRules();
+
     PrintDocument& document_;
+    QVector<QLine> rules_;
     int width_ = 0;
     int page_ = 1;
     double ascent_ = 0;  // twips from the top of a text line to its baseline

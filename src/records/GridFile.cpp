@@ -24,16 +24,17 @@ bool save(const QString& path, const GridModel& grid, const std::function<void(q
         return false;
     }
     QByteArray chunk;
+    chunk.reserve(ChunkSize + 4096);
     auto writeChunk = [&] {
         const bool written = WriteAll(file, chunk);
-        chunk.clear();
+        chunk.resize(0);  // keeps the buffer for the next chunk
         return written;
     };
     for (int r = 0; r < grid.Rows(); ++r) {
         if (progress) {
             progress(r);
         }
-        chunk += RecordFormat::gridLine(grid.row(r));
+        RecordFormat::appendGridLine(chunk, grid.row(r));
         if (chunk.size() >= ChunkSize && !writeChunk()) {
             error = file.errorString();
             file.cancelWriting();

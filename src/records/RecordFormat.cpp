@@ -1,5 +1,7 @@
 #include "records/RecordFormat.h"
 
+#include <cstring>
+
 #include "platform/TextRules.h"
 
 namespace RecordFormat {
@@ -43,12 +45,30 @@ QByteArray dataLine(qint32 number, const QString& sampleLine) {
 
 QByteArray gridLine(const QStringList& cells) {
     QByteArray line;
-    for (const QString& cell : cells) {
-        line += cell.toLatin1();
-        line += Tab;
-    }
-    line += LineEnd;
+    appendGridLine(line, cells);
     return line;
+}
+
+void appendGridLine(QByteArray& out, const QStringList& cells) {
+    // Written in place: a string of its own per cell costs more than the copy.
+    qsizetype size = LineEnd.size();
+    for (const QString& cell : cells) {
+        size += cell.size() + 1;
+    }
+    const qsizetype at = out.size();
+    out.resize(at + size);
+    char* p = out.data() + at;
+    for (const QString& cell : cells) {
+        const ushort* from = cell.utf16();
+        const qsizetype n = cell.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            // As toLatin1(): what Latin-1 cannot hold becomes '?'.
+            p[i] = from[i] < 0x100 ? char(from[i]) : '?';
+        }
+        p += n;
+        *p++ = Tab;
+    }
+    std::memcpy(p, LineEnd.constData(), size_t(LineEnd.size()));
 }
 
 }  // namespace RecordFormat

@@ -28,5 +28,7 @@ QByteArray dataLine(qint32 number, const QString& sampleLine);
 
 // A saved list's line: every cell followed by TAB, then CR LF.
 QByteArray gridLine(const QStringList& cells);
+// The same line appended to `out`, for writers of many lines.
+void appendGridLine(QByteArray& out, const QStringList& cells);
 
 }  // namespace RecordFormat

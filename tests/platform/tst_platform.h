@@ -4,7 +4,7 @@
 
 class TestTextRules : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void leadingNumber_data();
     void leadingNumber();
     void roundHalfEven_data();
@@ -15,12 +15,15 @@ private Q_SLOTS:
     void oneDecimal();
     void stamps_data();
     void stamps();
+    void stampStepper_data();
+    void stampStepper();
     void commaDecimalLocale();
+    void commaDecimalCLibrary();
 };
 
 class TestGridModel : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void addItemSplitsAtTabs_data();
     void addItemSplitsAtTabs();
     void headerIsRowZero();

@@ -1,5 +1,11 @@
+#include <QFile>
 #include <QLocale>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+#include <clocale>
+#include <cstring>
 
 #include "platform/TextRules.h"
 #include "tst_platform.h"
@@ -29,6 +35,9 @@ void TestTextRules::leadingNumber_data() {
     QTest::newRow("bare e") << "2e" << 2.0;
     QTest::newRow("e then letters") << "2eV" << 2.0;
     QTest::newRow("huge exponent") << "1e999999" << 0.0;
+    QTest::newRow("tiny exponent") << "1e-999999" << 0.0;
+    QTest::newRow("plus exponent") << "2.5e+2" << 250.0;
+    QTest::newRow("many digits") << "000123456789012345678901234567890" << 1.2345678901234568e29;
     QTest::newRow("comma ends") << "3,5" << 3.0;
 }
 
@@ -119,6 +128,103 @@ void TestTextRules::stamps() {
     if (ParseStamp(after)) {
         QCOMPARE(StampDate(after) + u' ' + StampTime(after), after);
     }
+}
+
+// Stepping gives, step after step, what AddSeconds gives on the stamp before.
+void TestTextRules::stampStepper_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<qint64>("step");
+    QTest::addColumn<int>("steps");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("a day of minutes")
+        << "2021/07/01 10:20:30" << qint64(60) << 1440 << "2021/07/02 10:20:30";
+    QTest::newRow("over a leap day")
+        << "2024/02/28 23:00:00" << qint64(255) << 500 << "2024/03/01 10:25:00";
+    QTest::newRow("summer time does not skip")
+        << "2021/03/28 01:59:00" << qint64(20) << 9 << "2021/03/28 02:02:00";
+    QTest::newRow("step of zero") << "2021/07/01 10:20:30" << qint64(0) << 3
+                                  << "2021/07/01 10:20:30";
+    QTest::newRow("unreadable stays")
+        << "2021/13/01 10:20:30" << qint64(5) << 3 << "2021/13/01 10:20:30";
+    QTest::newRow("past the year 9999 stops")
+        << "9999/12/31 23:59:50" << qint64(5) << 4 << "10000/01/01 00:00:00";
+}
+
+void TestTextRules::stampStepper() {
+    QFETCH(QString, start);
+    QFETCH(qint64, step);
+    QFETCH(int, steps);
+    QFETCH(QString, last);
+    StampStepper stepper(start);
+    QString added = start;
+    QCOMPARE(stepper.stamp(), start);
+    for (int i = 0; i < steps; ++i) {
+        stepper.advance(step);
+        added = AddSeconds(added, step);
+        QCOMPARE(stepper.stamp(), added);
+    }
+    QCOMPARE(stepper.stamp(), last);
+}
+
+namespace {
+
+// Switches the C library's LC_NUMERIC to a comma-decimal locale for the life of the object, as
+// Qt does at start on a German desktop. Builds one with localedef when the machine has none.
+class CommaNumeric {
+  public:
+    CommaNumeric() : saved_(std::setlocale(LC_NUMERIC, nullptr)) {
+        if (trySet()) {
+            return;
+        }
+        const QString localedef = QStandardPaths::findExecutable(QStringLiteral("localedef"));
+        if (localedef.isEmpty() || !dir_.isValid()) {
+            return;
+        }
+        QProcess::execute(localedef,
+                          {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                           QStringLiteral("UTF-8"), dir_.filePath(QStringLiteral("de_DE.UTF-8"))});
+        savedLocPath_ = qgetenv("LOCPATH");
+        qputenv("LOCPATH", QFile::encodeName(dir_.path()));
+        trySet();
+    }
+    ~CommaNumeric() {
+        std::setlocale(LC_NUMERIC, saved_.constData());
+        if (savedLocPath_.isNull()) {
+            qunsetenv("LOCPATH");
+        } else {
+            qputenv("LOCPATH", savedLocPath_);
+        }
+    }
+    bool active() const { return active_; }
+
+  private:
+    bool trySet() {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
+            if (std::setlocale(LC_NUMERIC, name) &&
+                std::strcmp(std::localeconv()->decimal_point, ",") == 0) {
+                active_ = true;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    QByteArray saved_;
+    QByteArray savedLocPath_;
+    QTemporaryDir dir_;
+    bool active_ = false;
+};
+
+}  // namespace
+
+void TestTextRules::commaDecimalCLibrary() {
+    const CommaNumeric comma;
+    if (!comma.active()) {
+        QSKIP("no comma-decimal C locale on this machine");
+    }
+    QCOMPARE(LeadingNumber(u"12.5"), 12.5);
+    QCOMPARE(LeadingNumber(u" -3.25e2 V"), -325.0);
+    QCOMPARE(LeadingNumber(u"3,5"), 3.0);
 }
 
 void TestTextRules::commaDecimalLocale() {

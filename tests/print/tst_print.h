@@ -12,8 +12,12 @@ class TestPrint : public QObject {
     void pages();
     void headerOnlyWithFiveColumns();
     void batchesPrintAsOne();
+    void mergedRules_data();
+    void mergedRules();
     // Real PDF files from QPrinter.
     void cellsAndPageNumbers();
+    void rulesOnEveryPage_data();
+    void rulesOnEveryPage();
     void positionsInTwips_data();
     void positionsInTwips();
     void endsQuietly_data();

@@ -1,8 +1,11 @@
 #include <QTest>
+#include <algorithm>
+#include <tuple>
 
 #include "RecordingPage.h"
 #include "platform/GridModel.h"
 #include "print/GridPrintLayout.h"
+#include "print/PageRules.h"
 #include "tst_print.h"
 
 namespace {
@@ -115,4 +118,41 @@ void TestPrint::batchesPrintAsOne() {
     }
     QCOMPARE(batched.texts, whole.texts);
     QCOMPARE(batched.lines, whole.lines);
+}
+
+// Rules along one line that overlap or touch are joined; the rest stay apart.
+void TestPrint::mergedRules_data() {
+    QTest::addColumn<QVector<QLine>>("lines");
+    QTest::addColumn<QVector<QLine>>("merged");
+    QTest::newRow("touching columns of two rows")
+        << QVector<QLine>{{500, 750, 500, 1150}, {500, 1150, 500, 1550}}
+        << QVector<QLine>{{500, 750, 500, 1550}};
+    QTest::newRow("a gap stays") << QVector<QLine>{{500, 750, 500, 1150}, {500, 1151, 500, 1550}}
+                                 << QVector<QLine>{{500, 750, 500, 1150}, {500, 1151, 500, 1550}};
+    QTest::newRow("a row's bottom is the next row's top")
+        << QVector<QLine>{{500, 1150, 11206, 1150}, {500, 1150, 11206, 1150}}
+        << QVector<QLine>{{500, 1150, 11206, 1150}};
+    QTest::newRow("overlap and containment, any order, either direction")
+        << QVector<QLine>{{10, 5, 40, 5}, {0, 5, 20, 5}, {25, 5, 30, 5}, {60, 5, 50, 5}}
+        << QVector<QLine>{{0, 5, 40, 5}, {50, 5, 60, 5}};
+    QTest::newRow("different columns and rows apart")
+        << QVector<QLine>{{500, 0, 500, 10}, {600, 10, 600, 20}, {0, 30, 10, 30}, {10, 40, 20, 40}}
+        << QVector<QLine>{{500, 0, 500, 10}, {600, 10, 600, 20}, {0, 30, 10, 30}, {10, 40, 20, 40}};
+    QTest::newRow("a slanted line as it is") << QVector<QLine>{{0, 0, 10, 10}, {10, 10, 20, 20}}
+                                             << QVector<QLine>{{0, 0, 10, 10}, {10, 10, 20, 20}};
+    QTest::newRow("a point") << QVector<QLine>{{5, 5, 5, 5}} << QVector<QLine>{{5, 5, 5, 5}};
+    QTest::newRow("none") << QVector<QLine>{} << QVector<QLine>{};
+}
+
+void TestPrint::mergedRules() {
+    QFETCH(QVector<QLine>, lines);
+    QFETCH(QVector<QLine>, merged);
+    auto sorted = [](QVector<QLine> v) {
+        std::sort(v.begin(), v.end(), [](const QLine& a, const QLine& b) {
+            return std::tuple(a.x1(), a.y1(), a.x2(), a.y2()) <
+                   std::tuple(b.x1(), b.y1(), b.x2(), b.y2());
+        });
+        return v;
+    };
+    QCOMPARE(sorted(PageRules::Merged(lines)), sorted(merged));
 }

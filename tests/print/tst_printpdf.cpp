@@ -1,4 +1,5 @@
 #include <QGuiApplication>
+#include <QImage>
 #include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -81,6 +82,31 @@ QList<QStringList> pdfPages(const QString& path) {
     return pages;
 }
 
+// Page `page` of a PDF as a grey image, `dpi` dots an inch; null when it cannot be rendered.
+QImage pdfPageImage(const QString& path, int page, int dpi) {
+    const QString prefix = path + QStringLiteral(".page");
+    QProcess process;
+    process.start(QStringLiteral("pdftoppm"),
+                  {"-r", QString::number(dpi), "-gray", "-f", QString::number(page), "-l",
+                   QString::number(page), "-singlefile", path, prefix});
+    if (!process.waitForFinished(60000)) {
+        qWarning("pdftoppm did not run: tools/setup.sh installs poppler-utils");
+    }
+    return QImage(prefix + QStringLiteral(".pgm"));
+}
+
+// Whether the vertical rule at `xTwips` is drawn at `yTwips` (within a few dots).
+bool ruleAt(const QImage& image, int dpi, int xTwips, int yTwips) {
+    const int x = xTwips * dpi / 1440;
+    const int y = yTwips * dpi / 1440;
+    for (int dx = -3; dx <= 3; ++dx) {
+        if (qGray(image.pixel(x + dx, y)) < 96) {
+            return true;
+        }
+    }
+    return false;
+}
+
 QString rowText(const GridModel& grid, int row) {
     return grid.row(row).join(u' ').simplified();
 }
@@ -107,6 +133,39 @@ void TestPrint::cellsAndPageNumbers() {
     QCOMPARE(pages.at(1).size(), 2);
     QCOMPARE(pages.at(1).first(), rowText(grid, 38));
     QCOMPARE(pages.at(1).last(), QStringLiteral("P-2"));
+}
+
+// The rules are drawn when a page is done: on a full page and on the last one, unbroken from
+// the first row's top to the last row's bottom, and nowhere below.
+void TestPrint::rulesOnEveryPage_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("top");     // twips: the first row's rule top
+    QTest::addColumn<int>("bottom");  // twips: the last row's rule bottom
+    QTest::newRow("full page") << 1 << 750 << 15950;
+    QTest::newRow("last page") << 2 << 350 << 750;
+}
+
+void TestPrint::rulesOnEveryPage() {
+    QFETCH(int, page);
+    QFETCH(int, top);
+    QFETCH(int, bottom);
+    Rig rig;
+    GridModel grid(5);
+    fillReadings(grid, 39);
+    rig.answerPdf(rig.pdf);
+    PrintGrid(rig.app, nullptr, grid);
+
+    constexpr int Dpi = 288;
+    const QImage image = pdfPageImage(rig.pdf, page, Dpi);
+    QVERIFY(!image.isNull());
+    const int right = 11906 - 700;
+    for (const int x : {500, 500 + 2125 * 2, right}) {
+        for (int y = top + 20; y < bottom - 20; y += 40) {
+            QVERIFY2(ruleAt(image, Dpi, x, y),
+                     qPrintable(QStringLiteral("x %1 y %2").arg(x).arg(y)));
+        }
+        QVERIFY(!ruleAt(image, Dpi, x, bottom + 200));
+    }
 }
 
 void TestPrint::positionsInTwips_data() {

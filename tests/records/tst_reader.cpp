@@ -6,6 +6,7 @@
 
 #include "platform/GridModel.h"
 #include "records/GridFile.h"
+#include "records/RecordFormat.h"
 #include "records/RecordReader.h"
 
 namespace {
@@ -187,6 +188,51 @@ class TestRecordReader : public QObject {
             QCOMPARE(read.grid.row(0).join(u'|'), QStringLiteral("||||"));
             QCOMPARE(read.ohm + read.volt, QStringLiteral("beforebefore"));
         }
+    }
+
+    // What Latin-1 cannot hold is written as '?', one for each UTF-16 unit, as toLatin1() does.
+    void gridLine_data() {
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("plain") << QStringList{"1", "12.34"} << QByteArray("1\t12.34\t\r\n");
+        QTest::newRow("empty cells") << QStringList{"", ""} << QByteArray("\t\t\r\n");
+        QTest::newRow("no cells") << QStringList{} << QByteArray("\r\n");
+        QTest::newRow("latin-1") << QStringList{QString::fromUtf8("Prüf ÿ")}
+                                 << QByteArray(
+                                        "Pr\xfc"
+                                        "f \xff\t\r\n");
+        QTest::newRow("beyond latin-1")
+            << QStringList{QString::fromUtf8("Ω€"), "x"} << QByteArray("??\tx\t\r\n");
+        QTest::newRow("surrogate pair")
+            << QStringList{QString::fromUtf8("a\U0001F600b")} << QByteArray("a??b\t\r\n");
+    }
+
+    void gridLine() {
+        QFETCH(QStringList, cells);
+        QFETCH(QByteArray, line);
+        QCOMPARE(RecordFormat::gridLine(cells), line);
+        QByteArray appended("before");
+        RecordFormat::appendGridLine(appended, cells);
+        QCOMPARE(appended, "before" + line);
+    }
+
+    // A list far longer than one write: every line once, in order.
+    void longSave() {
+        GridModel grid;
+        QByteArray expected = RecordFormat::gridLine(grid.row(0));
+        for (int i = 1; i <= 30000; ++i) {
+            const QStringList cells{QString::number(i), "2021/07/01", "23:59:59",
+                                    QString::number(i % 400), "4.012"};
+            grid.appendRow(cells);
+            expected += RecordFormat::gridLine(cells);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.Kmk"));
+        QString error;
+        QVERIFY(GridFile::save(path, grid, {}, error));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), expected);
     }
 
     // A list saved and read back gives the same cells.
