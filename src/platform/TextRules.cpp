@@ -49,7 +49,8 @@ double LeadingNumber(QStringView text) {
             ++j;
         }
         const qsizetype digitsStart = j;
-        while (j < n && isDigit(text[j]) && j - digitsStart < 6) {
+        // Every digit counts: "1e0000001" is 10, and strtod takes an exponent of any length.
+        while (j < n && isDigit(text[j])) {
             exponent += char(text[j].unicode());
             ++j;
         }

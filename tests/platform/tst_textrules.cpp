@@ -29,6 +29,10 @@ void TestTextRules::leadingNumber_data() {
     QTest::newRow("bare e") << "2e" << 2.0;
     QTest::newRow("e then letters") << "2eV" << 2.0;
     QTest::newRow("huge exponent") << "1e999999" << 0.0;
+    QTest::newRow("exponent, leading zeros") << "7e0000001" << 70.0;
+    QTest::newRow("negative exponent, leading zeros") << "5e-00000001x" << 0.5;
+    QTest::newRow("exponent beyond six digits") << "7e00000880220014)" << 0.0;
+    QTest::newRow("tiny") << "1e-0000400" << 0.0;
     QTest::newRow("comma ends") << "3,5" << 3.0;
 }
 
