@@ -84,6 +84,29 @@ void loggerSeeds() {
     seed("logger_dump", "short", build({set(10, 0x03, 40)}).left(120));
 }
 
+// The logger_sets target's input: flags, then per set its sampling byte, its record count less
+// one, and its records.
+QByteArray describe(const QVector<LoggerDump::Set>& sets, bool endMarker) {
+    QByteArray d(1, endMarker ? '\x01' : '\0');
+    for (const LoggerDump::Set& s : sets) {
+        d.append(char(s.sampling)).append(char(s.records.size() - 1));
+        for (const LoggerDump::Record& r : s.records) {
+            d.append(char(r.ohmCount >> 8)).append(char(r.ohmCount & 0xFF));
+            d.append(char(r.voltCount >> 8)).append(char(r.voltCount & 0xFF));
+            d.append(char(r.status));
+        }
+    }
+    return d;
+}
+
+void loggerSetSeeds() {
+    seed("logger_sets", "demo",
+         describe({set(1, 0x03, 30), set(10, 0x06, 25), set(60, 0x01, 8)}, true));
+    seed("logger_sets", "no_end_marker", describe({set(2, 0x07, 5), set(5, 0x00, 3)}, false));
+    seed("logger_sets", "flags",
+         describe({set(1, 0x90, 4, 0, 0), set(3, 0x60, 4, 65535, 65535), set(255, 0xFF, 1)}, true));
+}
+
 void recordSeeds() {
     // Byte 1 seeds the chunking; the rest is the file.
     const QString stamps[] = {QStringLiteral("2021/07/01 10:20:30"),
@@ -137,6 +160,7 @@ int main(int argc, char* argv[]) {
     root = QString::fromLocal8Bit(argv[1]);
     liveSeeds();
     loggerSeeds();
+    loggerSetSeeds();
     recordSeeds();
     textSeeds();
     return 0;
