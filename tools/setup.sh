@@ -1,11 +1,13 @@
-# Shared set-up for ./run and ./check: installs the Debian packages that are missing, then
-# configures and builds into the given folder. Sourced, not run.
+# Shared set-up for ./run, ./check and the tools: installs the Debian packages that are missing,
+# then configures and builds into the given folder. Sourced, not run. clang and its runtime
+# libraries (libFuzzer, the sanitizers) build the fuzz targets.
 
 KELVOMARK_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
   fonts-liberation fonts-dejavu-core xdg-utils
   poppler-utils
+  clang libclang-rt-14-dev
 )
 
 kelvomark_install_missing() {
