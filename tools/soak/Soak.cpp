@@ -24,18 +24,20 @@ int main(int argc, char* argv[]) {
     parser.addOptions({minutes, period, every});
     parser.process(application);
 
+    // A whole number from 1 to `most`, or 0.
+    const auto number = [&parser](const QCommandLineOption& option, int most) {
+        bool ok = false;
+        const int value = parser.value(option).toInt(&ok);
+        return ok && value >= 1 && value <= most ? value : 0;
+    };
     SoakRun::Options options;
-    bool ok = true;
-    options.minutes = parser.value(minutes).toInt(&ok);
-    bool ok2 = true;
-    options.periodMs = parser.value(period).toInt(&ok2);
-    bool ok3 = true;
-    options.sampleEveryMs = parser.value(every).toInt(&ok3) * 1000;
-    if (!ok || !ok2 || !ok3 || options.minutes < 1 || options.periodMs < 1 ||
-        options.sampleEveryMs < 1000) {
+    options.minutes = number(minutes, 35000);  // about three weeks: the timer counts int ms
+    options.periodMs = number(period, 60000);
+    options.sampleEveryMs = number(every, 3600) * 1000;
+    if (options.minutes == 0 || options.periodMs == 0 || options.sampleEveryMs == 0) {
         std::fprintf(stderr,
-                     "kelvomark-soak: minutes, period and sample-every must be whole "
-                     "numbers of at least 1\n");
+                     "kelvomark-soak: --minutes (up to 35000), --period (ms, up to 60000) and "
+                     "--sample-every (s, up to 3600) take whole numbers of at least 1\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("KELVOMARK_SIM")) {
