@@ -1,5 +1,6 @@
-# Shared set-up for ./run and ./check: installs the Debian packages that are missing, then
-# configures and builds into the given folder. Sourced, not run.
+# Shared set-up for ./run, ./check and the tools: installs the Debian packages that are missing,
+# then configures and builds into the given folder. Sourced, not run. clang and its runtime
+# libraries (libFuzzer, the sanitizers) build the fuzz targets.
 
 KELVOMARK_PACKAGES=(
   cmake g++ make pkg-config
@@ -7,6 +8,7 @@ KELVOMARK_PACKAGES=(
   fonts-liberation fonts-dejavu-core xdg-utils
   poppler-utils
   dpkg-dev desktop-file-utils appstream shared-mime-info
+  clang libclang-rt-14-dev
 )
 
 kelvomark_install_missing() {

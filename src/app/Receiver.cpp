@@ -38,7 +38,7 @@ void Receiver::onTick() {
     if (!enabled_ || waiting_ || noData_ || !link_.isOpen()) {
         return;
     }
-    tries_ = 0;
+    wait_.beginTick();
     startWait();
 }
 
@@ -49,6 +49,7 @@ void Receiver::dropWaiting() {
 
 void Receiver::startWait() {
     dropWaiting();
+    wait_.begin();
     waiting_ = true;
     waitStart_ = clock_.monotonicMs();
     deadline_.start(WaitMs);
@@ -60,10 +61,9 @@ void Receiver::onReadyRead() {
     }
     if (noData_) {
         checkNoData();
-    } else if (waiting_ && link_.port().bytesAvailable() == PacketSize) {
+    } else if (waiting_ && wait_.arrive(link_.port().readAll())) {
         endWait();
     }
-    // More than a packet waiting: the wait runs its full second and fails.
 }
 
 void Receiver::onDeadline() {
@@ -80,27 +80,21 @@ void Receiver::onDeadline() {
 
 void Receiver::endWait() {
     deadline_.stop();
-    const qint64 waitingBytes = link_.port().bytesAvailable();
-    if (waitingBytes != PacketSize && tries_ < RetriedWaits) {
-        ++tries_;
-        startWait();
-        return;
+    switch (wait_.end()) {
+        case PacketWait::Outcome::Packet:
+            waiting_ = false;
+            DecodePacket(meter_, wait_.packet());
+            Q_EMIT readingDecoded();
+            return;
+        case PacketWait::Outcome::NoData:
+            waiting_ = false;
+            enterNoData();
+            return;
+        case PacketWait::Outcome::NoPacket:
+        case PacketWait::Outcome::Misframed:
+            startWait();
+            return;
     }
-    if (tries_ >= RetriedWaits) {
-        // The fifth wait's outcome is not used.
-        waiting_ = false;
-        enterNoData();
-        return;
-    }
-    const QByteArray packet = link_.port().read(PacketSize);
-    tries_ = 0;
-    if (!IsFramedPacket(packet)) {
-        startWait();
-        return;
-    }
-    waiting_ = false;
-    DecodePacket(meter_, packet);
-    Q_EMIT readingDecoded();
 }
 
 void Receiver::enterNoData() {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "app/PacketWait.h"
 #include "app/State.h"
 
 class Clock;
@@ -17,9 +18,8 @@ class Receiver : public QObject {
     Q_OBJECT
 
   public:
-    static constexpr int Interval = 150;    // ms, the receive tick
-    static constexpr int WaitMs = 1000;     // one wait for a packet
-    static constexpr int RetriedWaits = 4;  // waits without a packet before the last one
+    static constexpr int Interval = 150;  // ms, the receive tick
+    static constexpr int WaitMs = 1000;   // one wait for a packet
 
     Receiver(SerialLink& link, Meter& meter, PanelState& panel, Clock& clock,
              QObject* parent = nullptr);
@@ -59,6 +59,6 @@ class Receiver : public QObject {
     bool enabled_ = false;
     bool waiting_ = false;
     bool noData_ = false;
-    int tries_ = 0;         // waits in a row that ended without a packet
+    PacketWait wait_;
     qint64 waitStart_ = 0;  // monotonic ms
 };

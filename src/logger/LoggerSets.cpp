@@ -100,7 +100,10 @@ Index IndexSets(const QByteArray& rxBuffer) {
                 index.failed = true;
                 return index;
             }
-            if (end == 1 || marker == 1) {
+            // A record whose two counts are both 771 begins with the end marker's bytes too: the
+            // end marker counts only where a set marker (the closing copy's) follows it.
+            const bool ended = end == 1 && rx.matches(after + 4, LoggerDump::SetMarker) == 1;
+            if (ended || marker == 1) {
                 break;
             }
             ++records;

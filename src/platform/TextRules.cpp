@@ -53,7 +53,8 @@ double LeadingNumber(QStringView text) {
             ++j;
         }
         const qsizetype digitsStart = j;
-        while (j < n && isDigit(text[j]) && j - digitsStart < 6) {
+        // Every digit of the exponent counts: "1e0000001" is 10.
+        while (j < n && isDigit(text[j])) {
             exponent += char(text[j].unicode());
             ++j;
         }

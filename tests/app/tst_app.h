@@ -13,6 +13,9 @@ class TestDecode : public QObject {
     void packet();
     void framing_data();
     void framing();
+    void packetWait_data();
+    void packetWait();
+    void fifthWaitIsNoData();
 };
 
 class TestReceive : public QObject {

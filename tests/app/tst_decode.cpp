@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "app/Decode.h"
+#include "app/PacketWait.h"
 #include "tst_app.h"
 
 void TestDecode::decodeStatus_data() {
@@ -167,4 +168,79 @@ void TestDecode::framing() {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, framed);
     QCOMPARE(IsFramedPacket(bytes), framed);
+}
+
+using Chunks = QList<QByteArray>;
+Q_DECLARE_METATYPE(PacketWait::Outcome)
+
+void TestDecode::packetWait_data() {
+    QTest::addColumn<Chunks>("chunks");
+    QTest::addColumn<int>("endsAt");  // the chunk after which the wait ends early; -1: never
+    QTest::addColumn<PacketWait::Outcome>("outcome");
+    const QByteArray p = QByteArray::fromHex("0204D200380303");
+    using O = PacketWait::Outcome;
+    QTest::newRow("at once") << Chunks{p} << 0 << O::Packet;
+    QTest::newRow("3 + 4") << Chunks{p.left(3), p.mid(3)} << 1 << O::Packet;
+    QTest::newRow("byte by byte") << Chunks{p.left(1),   p.mid(1, 1), p.mid(2, 1), p.mid(3, 1),
+                                            p.mid(4, 1), p.mid(5, 1), p.mid(6)}
+                                  << 6 << O::Packet;
+    QTest::newRow("empty chunks between") << Chunks{{}, p.left(2), {}, p.mid(2)} << 3 << O::Packet;
+    QTest::newRow("start 01") << Chunks{QByteArray::fromHex("0104D200380303")} << 0 << O::Misframed;
+    QTest::newRow("end 02") << Chunks{QByteArray::fromHex("0204D200380302")} << 0 << O::Misframed;
+    QTest::newRow("six bytes") << Chunks{p.left(6)} << -1 << O::NoPacket;
+    QTest::newRow("eight at once") << Chunks{p + p.left(1)} << -1 << O::NoPacket;
+    // Five and three never make seven: the wait runs out.
+    QTest::newRow("5 + 3") << Chunks{p.left(5), p.mid(5) + p.left(1)} << -1 << O::NoPacket;
+    // Once past a packet, no later count is exactly one.
+    QTest::newRow("two packets, then one") << Chunks{p + p, p} << -1 << O::NoPacket;
+    QTest::newRow("nothing") << Chunks{} << -1 << O::NoPacket;
+}
+
+void TestDecode::packetWait() {
+    QFETCH(Chunks, chunks);
+    QFETCH(int, endsAt);
+    QFETCH(PacketWait::Outcome, outcome);
+
+    PacketWait wait;
+    // A wait that ended with bytes must leave none for the next.
+    wait.beginTick();
+    wait.arrive(QByteArray::fromHex("02020202"));
+    QCOMPARE(wait.end(), PacketWait::Outcome::NoPacket);
+    wait.beginTick();
+
+    int ended = -1;
+    for (int i = 0; i < chunks.size() && ended < 0; ++i) {
+        if (wait.arrive(chunks.at(i))) {
+            ended = i;
+        }
+    }
+    QCOMPARE(ended, endsAt);
+    QCOMPARE(wait.end(), outcome);
+    if (outcome == PacketWait::Outcome::Packet) {
+        QCOMPARE(wait.packet(), QByteArray::fromHex("0204D200380303"));
+    }
+    QCOMPARE(wait.failedWaits(), outcome == PacketWait::Outcome::NoPacket ? 1 : 0);
+}
+
+void TestDecode::fifthWaitIsNoData() {
+    const QByteArray p = QByteArray::fromHex("0204D200380303");
+    PacketWait wait;
+    wait.beginTick();
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(wait.end(), PacketWait::Outcome::NoPacket);
+    }
+    // A misframed packet is no failed wait: the count starts again.
+    QVERIFY(wait.arrive(QByteArray::fromHex("0004D200380303")));
+    QCOMPARE(wait.end(), PacketWait::Outcome::Misframed);
+    QCOMPARE(wait.failedWaits(), 0);
+    for (int i = 0; i < PacketWait::RetriedWaits; ++i) {
+        QCOMPARE(wait.end(), PacketWait::Outcome::NoPacket);
+    }
+    // The fifth wait's packet is not used.
+    QVERIFY(wait.arrive(p));
+    QCOMPARE(wait.end(), PacketWait::Outcome::NoData);
+    // The next tick starts counting afresh.
+    wait.beginTick();
+    QVERIFY(wait.arrive(p));
+    QCOMPARE(wait.end(), PacketWait::Outcome::Packet);
 }

@@ -49,6 +49,19 @@ void TestLoggerSets::index_data() {
                                                                          20)
                                                      .value()
                                               << QStringList() << 0 << true << 1.0 << 0.0;
+    // Counts of 771 (03 03) for both readings, as in 7.71 mOhm and 0.771 V: a record, not the end.
+    LoggerDump::Set low = MakeSet(6, 0x03, 3);
+    low.records[1] = {771, 771, 0x03};
+    QTest::newRow("a record reading 03 03 03 03")
+        << Closed(build({low, MakeSet(60, 0x05, 2)}, true))
+        << QStringList{QStringLiteral("1\t40m Ohm\t4 Voltage\t6\t3"),
+                       QStringLiteral("2\t4 Ohm\t40 Voltage\t60\t2")}
+        << 2 << false << 3.0 << 2.0;
+    LoggerDump::Set lowLast = MakeSet(6, 0x03, 2);
+    lowLast.records[1] = {771, 771, 0x03};
+    QTest::newRow("the last record reads 03 03 03 03")
+        << Closed(build({lowLast}, true))
+        << QStringList{QStringLiteral("1\t40m Ohm\t4 Voltage\t6\t2")} << 1 << false << 2.0 << 2.0;
     QTest::newRow("garbage") << QByteArray(300, char(0x5a)) << QStringList() << 0 << false << 1.0
                              << 0.0;
 }

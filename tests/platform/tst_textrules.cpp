@@ -38,6 +38,10 @@ void TestTextRules::leadingNumber_data() {
     QTest::newRow("tiny exponent") << "1e-999999" << 0.0;
     QTest::newRow("plus exponent") << "2.5e+2" << 250.0;
     QTest::newRow("many digits") << "000123456789012345678901234567890" << 1.2345678901234568e29;
+    QTest::newRow("exponent, leading zeros") << "7e0000001" << 70.0;
+    QTest::newRow("negative exponent, leading zeros") << "5e-00000001x" << 0.5;
+    QTest::newRow("exponent beyond six digits") << "7e00000880220014)" << 0.0;
+    QTest::newRow("tiny") << "1e-0000400" << 0.0;
     QTest::newRow("comma ends") << "3,5" << 3.0;
 }
 
