@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "BenchTable.h"
+#include "OfflineApp.h"
 #include "RecordingShell.h"
 #include "SampleData.h"
 #include "ScriptedDialogs.h"
@@ -75,22 +76,17 @@ void TickDetail(App& app, ManualClock& clock) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    PreferOffscreen();
     QApplication application(argc, argv);
     QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-    ManualClock clock;
-    RecordingShell shell;
-    App app(dialogs, clock, shell);
+    OfflineApp<ManualClock> offline;
+    App& app = offline.app;
+    ManualClock& clock = offline.clock;
     using namespace BenchTable;
 
     const QString recording = dir.filePath(QStringLiteral("full.Kmk"));
     SampleData::WriteFile(recording, SampleData::Recording(Lines));
-    dialogs.files.enqueue(recording);
-    ToolbarClick(app, QStringLiteral("Open"));
-    FileList& list = app.windows().get<FileList>();
+    FileList& list = offline.open(recording);
     const int rows = list.grid().model().Rows() - 1;
 
     auto plot = [&] {

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "BenchTable.h"
+#include "OfflineApp.h"
 #include "RecordingShell.h"
 #include "SampleData.h"
 #include "ScriptedDialogs.h"
@@ -61,22 +62,16 @@ int PrintPlain(const GridModel& grid, const QString& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    PreferOffscreen();
     QApplication application(argc, argv);
     QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-    SystemClock clock;
-    RecordingShell shell;
-    App app(dialogs, clock, shell);
+    OfflineApp<SystemClock> offline;
+    ScriptedDialogs& dialogs = offline.dialogs;
     using namespace BenchTable;
 
     const QString recording = dir.filePath(QStringLiteral("full.Kmk"));
     SampleData::WriteFile(recording, SampleData::Recording(Lines));
-    dialogs.files.enqueue(recording);
-    ToolbarClick(app, QStringLiteral("Open"));
-    FileList& list = app.windows().get<FileList>();
+    FileList& list = offline.open(recording);
     const GridModel& grid = list.grid().model();
 
     const QString pdf = dir.filePath(QStringLiteral("list.pdf"));

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "BenchTable.h"
+#include "OfflineApp.h"
 #include "RecordingShell.h"
 #include "SampleData.h"
 #include "ScriptedDialogs.h"
@@ -89,15 +90,12 @@ bool WriteLines(const QString& path, const QVector<QByteArray>& lines, bool sync
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    PreferOffscreen();
     QApplication application(argc, argv);
     QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-    SystemClock clock;
-    RecordingShell shell;
-    App app(dialogs, clock, shell);
+    OfflineApp<SystemClock> offline;
+    ScriptedDialogs& dialogs = offline.dialogs;
+    App& app = offline.app;
     using namespace BenchTable;
 
     const QString recording = dir.filePath(QStringLiteral("full.Kmk"));
@@ -107,10 +105,9 @@ int main(int argc, char* argv[]) {
     }
     int opened = 0;
     auto open = [&] {
-        dialogs.files.enqueue(recording);
-        ToolbarClick(app, QStringLiteral("Open"));
+        FileList& list = offline.open(recording);
         QCoreApplication::processEvents();  // the list painted with its rows
-        opened = app.windows().get<FileList>().grid().model().Rows() - 1;
+        opened = list.grid().model().Rows() - 1;
     };
     qsizetype split = 0;
     auto bare = [&] { split = SplitFile(recording).size(); };

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "RecordingShell.h"
+#include "ScriptedDialogs.h"
+#include "app/App.h"
+#include "platform/Clock.h"
+#include "records/FileList.h"
+#include "records/ToolbarCommands.h"
+
+// Offscreen unless the caller chose a platform; call before the QApplication is made.
+inline void PreferOffscreen() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
+// The program with no meter, for the benchmarks that time lists and files.
+template <class ClockType = SystemClock>
+struct OfflineApp {
+    ScriptedDialogs dialogs;
+    ClockType clock;
+    RecordingShell shell;
+    App app{dialogs, clock, shell};
+
+    // Opens a recording through the toolbar's "Open", as a person does.
+    FileList& open(const QString& path) {
+        dialogs.files.enqueue(path);
+        ToolbarClick(app, QStringLiteral("Open"));
+        return app.windows().get<FileList>();
+    }
+};
