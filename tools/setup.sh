@@ -9,6 +9,7 @@ KELVOMARK_PACKAGES=(
   poppler-utils
   dpkg-dev desktop-file-utils appstream shared-mime-info
   clang libclang-rt-14-dev
+  ccache
 )
 
 kelvomark_install_missing() {
