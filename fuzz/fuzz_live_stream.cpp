@@ -8,9 +8,9 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "app/Decode.h"
-#include "app/PacketWait.h"
-#include "app/State.h"
+#include "core/State.h"
+#include "core/meter/Decode.h"
+#include "core/meter/PacketWait.h"
 
 namespace {
 

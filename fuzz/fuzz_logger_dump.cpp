@@ -10,8 +10,8 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "logger/LoggerDump.h"
-#include "logger/LoggerSets.h"
+#include "core/logger/LoggerDump.h"
+#include "core/logger/LoggerSets.h"
 #include "platform/TextRules.h"
 
 namespace {

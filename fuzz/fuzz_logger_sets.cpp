@@ -13,10 +13,10 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "app/Decode.h"
-#include "app/State.h"
-#include "logger/LoggerDump.h"
-#include "logger/LoggerSets.h"
+#include "core/State.h"
+#include "core/logger/LoggerDump.h"
+#include "core/logger/LoggerSets.h"
+#include "core/meter/Decode.h"
 
 namespace {
 

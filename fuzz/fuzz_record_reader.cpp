@@ -9,9 +9,9 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
+#include "core/records/ListLayout.h"
+#include "core/records/RecordReader.h"
 #include "platform/GridModel.h"
-#include "records/ListLayout.h"
-#include "records/RecordReader.h"
 
 namespace {
 

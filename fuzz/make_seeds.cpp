@@ -9,8 +9,8 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "logger/LoggerDump.h"
-#include "records/RecordFormat.h"
+#include "core/logger/LoggerDump.h"
+#include "core/records/RecordFormat.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <QPushButton>
 
-#include "app/App.h"
-#include "app/Panel.h"
 #include "platform/SerialLink.h"
-#include "port/Port.h"
+#include "shell/Panel.h"
+#include "shell/Port.h"
+#include "windows/common/App.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "RecordingShell.h"
 #include "ScriptedDialogs.h"
-#include "app/App.h"
 #include "platform/Clock.h"
-#include "records/FileList.h"
-#include "records/ToolbarCommands.h"
+#include "shell/ToolbarCommands.h"
+#include "windows/common/App.h"
+#include "windows/records/FileList.h"
 
 // Offscreen unless the caller chose a platform; call before the QApplication is made.
 inline void PreferOffscreen() {

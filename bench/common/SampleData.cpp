@@ -4,10 +4,10 @@
 #include <QFile>
 #include <cmath>
 
+#include "core/records/ListLayout.h"
+#include "core/records/RecordFormat.h"
 #include "platform/GridModel.h"
 #include "platform/TextRules.h"
-#include "records/ListLayout.h"
-#include "records/RecordFormat.h"
 
 namespace SampleData {
 

@@ -13,12 +13,12 @@
 #include "RecordingShell.h"
 #include "SampleData.h"
 #include "ScriptedDialogs.h"
-#include "app/App.h"
 #include "platform/Clock.h"
-#include "platform/Grid.h"
-#include "records/FileList.h"
-#include "records/List.h"
-#include "records/ToolbarCommands.h"
+#include "platform/widgets/Grid.h"
+#include "shell/ToolbarCommands.h"
+#include "windows/common/App.h"
+#include "windows/records/FileList.h"
+#include "windows/records/List.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // The wall clock for stamps and a monotonic clock for every elapsed time, behind one interface
 // so that tests can jump time.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
     // Milliseconds on a clock that never jumps (midnight, summer time, a clock change).
@@ -14,18 +14,18 @@ public:
 };
 
 class SystemClock final : public Clock {
-public:
+  public:
     SystemClock() { timer_.start(); }
     QDateTime now() const override { return QDateTime::currentDateTime(); }
     qint64 monotonicMs() const override { return timer_.elapsed(); }
 
-private:
+  private:
     QElapsedTimer timer_;
 };
 
 // A clock that moves only when told to; for tests and for pictures made offscreen.
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(QDateTime start = QDateTime(QDate(2021, 7, 1), QTime(10, 20, 30)))
         : now_(start) {}
     QDateTime now() const override { return now_; }
@@ -36,7 +36,7 @@ public:
     }
     void setNow(const QDateTime& time) { now_ = time; }
 
-private:
+  private:
     QDateTime now_;
     qint64 monotonic_ = 0;
 };

@@ -1,6 +1,5 @@
 #include "platform/GridModel.h"
 
-
 GridModel::GridModel(int cols, QObject* parent) : QAbstractTableModel(parent), cols_(cols) {
     rows_.append(QStringList());
     fit(rows_.first());
@@ -75,7 +74,9 @@ QStringList GridModel::splitRow(QStringView tabText, int cols) {
     return cells;
 }
 
-void GridModel::addItem(QStringView tabText) { appendRow(splitRow(tabText, cols_)); }
+void GridModel::addItem(QStringView tabText) {
+    appendRow(splitRow(tabText, cols_));
+}
 
 void GridModel::appendRow(QStringList cells) {
     fit(cells);

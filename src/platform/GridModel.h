@@ -10,7 +10,7 @@
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
 
-public:
+  public:
     explicit GridModel(int cols = 5, QObject* parent = nullptr);
 
     int Rows() const { return int(rows_.size()); }  // header row included
@@ -40,7 +40,7 @@ public:
     // Splits TAB-separated text into exactly `cols` cells.
     static QStringList splitRow(QStringView tabText, int cols);
 
-private:
+  private:
     void fit(QStringList& cells) const;
 
     int cols_;

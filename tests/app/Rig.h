@@ -4,8 +4,8 @@
 
 #include "RecordingShell.h"
 #include "ScriptedDialogs.h"
-#include "app/App.h"
-#include "app/Panel.h"
+#include "shell/Panel.h"
+#include "windows/common/App.h"
 
 // The program as the port dialog leaves it: an App whose main window loads COM `number`.
 struct Rig {

@@ -1,7 +1,7 @@
 #include <QTest>
 
-#include "app/Decode.h"
-#include "app/PacketWait.h"
+#include "core/meter/Decode.h"
+#include "core/meter/PacketWait.h"
 #include "tst_app.h"
 
 void TestDecode::decodeStatus_data() {

@@ -9,11 +9,11 @@
 #include "ComEnvironment.h"
 #include "PtyPair.h"
 #include "Rig.h"
-#include "platform/ClickLabel.h"
+#include "core/records/Sampler.h"
 #include "platform/Clock.h"
 #include "platform/SerialLink.h"
-#include "port/Port.h"
-#include "records/Sampler.h"
+#include "platform/widgets/ClickLabel.h"
+#include "shell/Port.h"
 #include "tst_app.h"
 
 void TestPanel::loadSetsState() {

@@ -9,10 +9,10 @@
 #include "PtyFeeder.h"
 #include "PtyPair.h"
 #include "Rig.h"
-#include "app/Receiver.h"
-#include "platform/ClickLabel.h"
+#include "core/meter/Receiver.h"
 #include "platform/Clock.h"
 #include "platform/SerialLink.h"
+#include "platform/widgets/ClickLabel.h"
 #include "tst_app.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/SecondTicker.h"
+#include "core/meter/SecondTicker.h"
 #include "platform/Clock.h"
 #include "tst_app.h"
 

@@ -11,14 +11,14 @@
 #include "RecordingShell.h"
 #include "ScriptedDialogs.h"
 #include "SimProcess.h"
-#include "app/App.h"
-#include "app/Panel.h"
-#include "app/Receiver.h"
-#include "logger/Memory.h"
-#include "platform/ClickLabel.h"
+#include "core/meter/Receiver.h"
 #include "platform/Clock.h"
-#include "platform/Grid.h"
-#include "port/Port.h"
+#include "platform/widgets/ClickLabel.h"
+#include "platform/widgets/Grid.h"
+#include "shell/Panel.h"
+#include "shell/Port.h"
+#include "windows/common/App.h"
+#include "windows/logger/Memory.h"
 
 // The whole program as a person starts it: the port dialog with COM 1 standing for the
 // simulator's device, its OK, and the main window. A script plays the person's answers.

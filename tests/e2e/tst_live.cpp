@@ -3,11 +3,11 @@
 #include <QTest>
 
 #include "ProgramRig.h"
-#include "graphs/RealTimeX.h"
-#include "graphs/RealTimeY.h"
-#include "logger/Memory.h"
-#include "records/List.h"
 #include "tst_e2e.h"
+#include "windows/graphs/RealTimeX.h"
+#include "windows/graphs/RealTimeY.h"
+#include "windows/logger/Memory.h"
+#include "windows/records/List.h"
 
 void TestLive::fixedReading_data() {
     QTest::addColumn<QStringList>("meter");

@@ -5,9 +5,9 @@
 
 #include "ProgramRig.h"
 #include "SimLoggers.h"
-#include "logger/DataList.h"
-#include "logger/Memory.h"
 #include "tst_e2e.h"
+#include "windows/logger/DataList.h"
+#include "windows/logger/Memory.h"
 
 using SimLoggers::DemoRows;
 using SimLoggers::FullRows;

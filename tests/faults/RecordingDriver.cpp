@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "ProgramRig.h"
-#include "records/Sampler.h"
+#include "core/records/Sampler.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);

@@ -4,8 +4,8 @@
 
 #include "ProgramRig.h"
 #include "SimLoggers.h"
-#include "logger/Memory.h"
 #include "tst_faults.h"
+#include "windows/logger/Memory.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include "ProgramRig.h"
 #include "SimLoggers.h"
 #include "SmallDisk.h"
-#include "logger/DataList.h"
-#include "logger/Memory.h"
 #include "tst_faults.h"
+#include "windows/logger/DataList.h"
+#include "windows/logger/Memory.h"
 
 void TestSaveFaults::listSaveFails_data() {
     QTest::addColumn<bool>("fullDisk");

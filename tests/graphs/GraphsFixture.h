@@ -5,8 +5,8 @@
 
 #include "RecordingShell.h"
 #include "ScriptedDialogs.h"
-#include "app/App.h"
 #include "platform/Clock.h"
+#include "windows/common/App.h"
 
 // A fresh application with scripted dialogs and a clock that moves only when told to.
 struct GraphsFixture {

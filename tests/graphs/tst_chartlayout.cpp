@@ -1,7 +1,7 @@
 #include <QTest>
 
-#include "graphs/StripChartLayout.h"
-#include "graphs/Sweep.h"
+#include "core/layout/StripChartLayout.h"
+#include "core/layout/Sweep.h"
 #include "tst_graphs.h"
 
 void TestChartLayout::plotWidth_data() {

@@ -4,12 +4,12 @@
 #include <QToolBar>
 
 #include "GraphsFixture.h"
-#include "app/Decode.h"
-#include "graphs/GraphCommands.h"
-#include "graphs/RealTimeRange.h"
-#include "graphs/RealTimeX.h"
-#include "graphs/RealTimeY.h"
+#include "core/meter/Decode.h"
 #include "tst_graphs.h"
+#include "windows/graphs/GraphCommands.h"
+#include "windows/graphs/RealTimeRange.h"
+#include "windows/graphs/RealTimeX.h"
+#include "windows/graphs/RealTimeY.h"
 
 namespace {
 

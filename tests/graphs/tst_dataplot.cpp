@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "graphs/DataPlot.h"
+#include "core/layout/DataPlot.h"
 #include "platform/GridModel.h"
 #include "tst_graphs.h"
 

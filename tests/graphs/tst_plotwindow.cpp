@@ -5,10 +5,10 @@
 #include <QToolBar>
 
 #include "GraphsFixture.h"
-#include "graphs/ListPlot2.h"
-#include "graphs/Plot2Range.h"
-#include "graphs/PlotCommands.h"
 #include "tst_graphs.h"
+#include "windows/graphs/ListPlot2.h"
+#include "windows/graphs/Plot2Range.h"
+#include "windows/graphs/PlotCommands.h"
 
 namespace {
 

@@ -5,18 +5,18 @@
 #include <QTest>
 
 #include "GraphsFixture.h"
-#include "app/Decode.h"
-#include "graphs/GraphCommands.h"
-#include "graphs/ListPlot2.h"
-#include "graphs/Plot2Range.h"
-#include "graphs/PlotCommands.h"
-#include "graphs/RealTimeRange.h"
-#include "graphs/RealTimeX.h"
-#include "graphs/RealTimeY.h"
-#include "logger/DataList.h"
-#include "platform/Grid.h"
-#include "records/FileList.h"
+#include "core/meter/Decode.h"
+#include "platform/widgets/Grid.h"
 #include "tst_graphs.h"
+#include "windows/graphs/GraphCommands.h"
+#include "windows/graphs/ListPlot2.h"
+#include "windows/graphs/Plot2Range.h"
+#include "windows/graphs/PlotCommands.h"
+#include "windows/graphs/RealTimeRange.h"
+#include "windows/graphs/RealTimeX.h"
+#include "windows/graphs/RealTimeY.h"
+#include "windows/logger/DataList.h"
+#include "windows/records/FileList.h"
 
 namespace {
 

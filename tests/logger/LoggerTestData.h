@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QStringList>
 
-#include "logger/LoggerDump.h"
-#include "logger/LoggerSets.h"
+#include "core/logger/LoggerDump.h"
+#include "core/logger/LoggerSets.h"
 
 // Logger sets for the tests, built by the one dump builder.
 namespace LoggerTestData {

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "logger/StartingTime.h"
+#include "core/logger/StartingTime.h"
 #include "tst_logger.h"
 
 void TestStartingTime::parse_data() {

@@ -10,13 +10,13 @@
 #include "PtyPair.h"
 #include "RecordingShell.h"
 #include "ScriptedDialogs.h"
-#include "app/App.h"
-#include "app/Panel.h"
+#include "core/port/PortChoice.h"
 #include "platform/Clock.h"
-#include "port/Port.h"
-#include "port/PortChoice.h"
-#include "port/SerialDevices.h"
+#include "shell/Panel.h"
+#include "shell/Port.h"
 #include "tst_port.h"
+#include "windows/common/App.h"
+#include "windows/port/SerialDevices.h"
 
 namespace {
 

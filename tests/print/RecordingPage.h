@@ -3,7 +3,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "print/PrintPage.h"
+#include "core/layout/PrintPage.h"
 
 // A page that notes every text and line with the page it lands on.
 class RecordingPage final : public PrintPage {

@@ -3,9 +3,9 @@
 #include <tuple>
 
 #include "RecordingPage.h"
+#include "core/layout/GridPrintLayout.h"
+#include "core/layout/PageRules.h"
 #include "platform/GridModel.h"
-#include "print/GridPrintLayout.h"
-#include "print/PageRules.h"
 #include "tst_print.h"
 
 namespace {

@@ -13,13 +13,13 @@
 
 #include "RecordingShell.h"
 #include "ScriptedDialogs.h"
-#include "app/App.h"
+#include "core/records/ListLayout.h"
 #include "platform/Clock.h"
 #include "platform/GridModel.h"
-#include "print/PrintGrid.h"
-#include "print/PrintImage.h"
-#include "records/ListLayout.h"
 #include "tst_print.h"
+#include "windows/common/App.h"
+#include "windows/print/PrintGrid.h"
+#include "windows/print/PrintImage.h"
 
 namespace {
 

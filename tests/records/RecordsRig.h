@@ -6,10 +6,10 @@
 #include "PtyPair.h"
 #include "RecordingShell.h"
 #include "ScriptedDialogs.h"
-#include "app/App.h"
-#include "app/Panel.h"
+#include "core/records/Sampler.h"
 #include "platform/Clock.h"
-#include "records/Sampler.h"
+#include "shell/Panel.h"
+#include "windows/common/App.h"
 
 // A whole program around the recording commands: the main window loaded on a real
 // pseudo-terminal, a person answering from a script, a clock that moves when told.

@@ -6,11 +6,11 @@
 
 #include "FileLimit.h"
 #include "RecordsRig.h"
-#include "platform/Grid.h"
-#include "records/List.h"
-#include "records/ListLayout.h"
-#include "records/LiveList.h"
-#include "records/ToolbarCommands.h"
+#include "core/records/ListLayout.h"
+#include "platform/widgets/Grid.h"
+#include "shell/ToolbarCommands.h"
+#include "windows/records/List.h"
+#include "windows/records/LiveList.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "core/records/GridFile.h"
+#include "core/records/RecordFormat.h"
+#include "core/records/RecordReader.h"
 #include "platform/GridModel.h"
-#include "records/GridFile.h"
-#include "records/RecordFormat.h"
-#include "records/RecordReader.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <QTest>
 
 #include "FileLimit.h"
+#include "core/records/Sampler.h"
 #include "platform/Clock.h"
 #include "platform/TextRules.h"
-#include "records/Sampler.h"
 
 namespace {
 

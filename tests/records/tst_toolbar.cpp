@@ -8,10 +8,10 @@
 #include <QTimer>
 
 #include "RecordsRig.h"
-#include "platform/Grid.h"
-#include "records/Delay.h"
-#include "records/FileList.h"
-#include "records/ToolbarCommands.h"
+#include "core/records/Delay.h"
+#include "platform/widgets/Grid.h"
+#include "shell/ToolbarCommands.h"
+#include "windows/records/FileList.h"
 
 namespace {
 

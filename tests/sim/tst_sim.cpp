@@ -10,8 +10,8 @@
 #include "Scenario.h"
 #include "SimOptions.h"
 #include "SimProcess.h"
-#include "app/Decode.h"
-#include "logger/LoggerDump.h"
+#include "core/logger/LoggerDump.h"
+#include "core/meter/Decode.h"
 
 namespace {
 

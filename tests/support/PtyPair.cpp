@@ -25,7 +25,9 @@ PtyPair::PtyPair() {
     }
 }
 
-PtyPair::~PtyPair() { closeMaster(); }
+PtyPair::~PtyPair() {
+    closeMaster();
+}
 
 bool PtyPair::write(const QByteArray& bytes) {
     qsizetype done = 0;

@@ -6,7 +6,7 @@
 // A real pseudo-terminal: the program opens `path()` as its serial port; the test writes the
 // meter's bytes into the master side and reads what the program sent.
 class PtyPair {
-public:
+  public:
     PtyPair();
     ~PtyPair();
     PtyPair(const PtyPair&) = delete;
@@ -22,7 +22,7 @@ public:
     // Closes the master side: to the program the device has gone away.
     void closeMaster();
 
-private:
+  private:
     int master_ = -1;
     QString path_;
 };

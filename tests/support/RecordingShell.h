@@ -2,11 +2,11 @@
 
 #include <QStringList>
 
-#include "platform/Shell.h"
+#include "platform/widgets/Shell.h"
 
 // Notes the documents the program asks the desktop to open, instead of opening them.
 class RecordingShell final : public Shell {
-public:
+  public:
     QStringList opened;
     void openDocument(const QString& path) override { opened.append(path); }
 };

@@ -5,12 +5,12 @@
 #include <QString>
 #include <functional>
 
-#include "platform/Dialogs.h"
+#include "platform/widgets/Dialogs.h"
 
 // Answers the program's questions from a script, as a person would, and records what was shown.
 // An empty script answers Cancel.
 class ScriptedDialogs final : public Dialogs {
-public:
+  public:
     struct Shown {
         Icon icon;
         QString title;
@@ -24,8 +24,8 @@ public:
 
     QList<Shown> messages;
     QList<Asked> prompts;
-    QQueue<QString> inputs;      // answers to input(); empty text = Cancel
-    QQueue<QString> files;       // answers to openFile() and saveFile(); empty = Cancel
+    QQueue<QString> inputs;       // answers to input(); empty text = Cancel
+    QQueue<QString> files;        // answers to openFile() and saveFile(); empty = Cancel
     QQueue<bool> printerAnswers;  // answers to choosePrinter()
     // Sets up the chosen printer, for example to print to a PDF file.
     std::function<void(QPrinter&)> printerSetup;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/Decode.h"
+#include "core/meter/Decode.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QVector>
 #include <optional>
 
-#include "logger/LoggerDump.h"
+#include "core/logger/LoggerDump.h"
 
 // What the simulated data logger holds: its sets, and whether EndMarker follows the last one.
 struct LoggerContent {

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
-#include "app/Decode.h"
+#include "core/meter/Decode.h"
 
 namespace {
 

@@ -9,17 +9,17 @@
 
 #include <unistd.h>
 
-#include "app/App.h"
-#include "app/Receiver.h"
-#include "graphs/RealTimeX.h"
-#include "graphs/RealTimeY.h"
-#include "platform/Grid.h"
+#include "core/meter/Receiver.h"
 #include "platform/GridModel.h"
 #include "platform/SerialLink.h"
 #include "platform/TextRules.h"
-#include "port/Port.h"
-#include "records/List.h"
-#include "records/ToolbarCommands.h"
+#include "platform/widgets/Grid.h"
+#include "shell/Port.h"
+#include "shell/ToolbarCommands.h"
+#include "windows/common/App.h"
+#include "windows/graphs/RealTimeX.h"
+#include "windows/graphs/RealTimeY.h"
+#include "windows/records/List.h"
 
 namespace {
 

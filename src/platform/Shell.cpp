@@ -1,8 +1,0 @@
-#include "platform/Shell.h"
-
-#include <QDesktopServices>
-#include <QUrl>
-
-void DesktopShell::openDocument(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}

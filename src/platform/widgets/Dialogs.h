@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+class QPrinter;
+class QWidget;
+
+// Everything the program asks of a person goes through this interface: the real one shows Qt's
+// dialogs, the scripted one (tests, pictures) answers from a script and records what was shown.
+class Dialogs {
+  public:
+    enum class Icon { None, Information, Warning, Critical };
+
+    virtual ~Dialogs() = default;
+
+    // A message box with an OK button.
+    virtual void message(QWidget* parent, Icon icon, const QString& title, const QString& text) = 0;
+    // A text-input prompt; an empty text on cancel.
+    virtual QString input(QWidget* parent, const QString& prompt, const QString& title,
+                          const QString& defaultText) = 0;
+    // File dialogs. `filter` is written "Name (*.x)|*.x|Name (*.*)|*.*|"; `filterIndex` counts
+    // from 1. The full path of the chosen file, or an empty text on cancel.
+    virtual QString openFile(QWidget* parent, const QString& filter, int filterIndex) = 0;
+    virtual QString saveFile(QWidget* parent, const QString& filter, int filterIndex,
+                             bool confirmOverwrite) = 0;
+    // The printer selection dialog; false on cancel.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
+
+    // The title of the program, used as the caption of its message boxes.
+    static QString appTitle() { return QStringLiteral("Kelvomark"); }
+};
+
+class QtDialogs final : public Dialogs {
+  public:
+    void message(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
+    QString input(QWidget* parent, const QString& prompt, const QString& title,
+                  const QString& defaultText) override;
+    QString openFile(QWidget* parent, const QString& filter, int filterIndex) override;
+    QString saveFile(QWidget* parent, const QString& filter, int filterIndex,
+                     bool confirmOverwrite) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+
+    // "Name (*.x)|*.x|" as Qt writes it: "Name (*.x)", one entry per name.
+    static QStringList qtFilters(const QString& filter);
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QPointer>
+
+#include "windows/common/AppWindow.h"
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class SerialDevices;
+
+// The first window: chooses the COM port of the meter, then opens the main window.
+class Port : public AppWindow {
+    Q_OBJECT
+
+  public:
+    explicit Port(App& app);
+
+    // The OK button: sets ComPortNo from the text, opens the main window, closes for good.
+    void accept();
+    // Refills the list with COM 1 to 16, none chosen.
+    void reset();
+    // Lists only the ports that open or are busy; "Com Port Error !!!" when there is none.
+    void autoScan();
+    // The "Serial Devices" window, our stand-in for the system's device manager.
+    void showDevices();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void showDevice();
+
+    QComboBox* txtCom_;
+    QLabel* lblDevice_;
+    QProgressBar* progressBar1_;
+    QPushButton* cmdOk_;
+    QPointer<SerialDevices> devices_;
+};
