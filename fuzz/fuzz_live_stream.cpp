@@ -8,9 +8,9 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "core/State.h"
 #include "core/meter/Decode.h"
 #include "core/meter/PacketWait.h"
+#include "core/state/State.h"
 
 namespace {
 

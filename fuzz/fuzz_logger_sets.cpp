@@ -13,10 +13,10 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "core/State.h"
 #include "core/logger/LoggerDump.h"
 #include "core/logger/LoggerSets.h"
 #include "core/meter/Decode.h"
+#include "core/state/State.h"
 
 namespace {
 

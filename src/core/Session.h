@@ -3,7 +3,7 @@
 #include <QObject>
 #include <memory>
 
-#include "core/State.h"
+#include "core/state/State.h"
 #include "platform/SerialLink.h"
 
 class Clock;

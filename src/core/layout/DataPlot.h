@@ -6,7 +6,7 @@
 #include <QVector>
 #include <optional>
 
-#include "core/State.h"
+#include "core/state/State.h"
 
 class GridModel;
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "core/State.h"
+#include "core/state/State.h"
 
 // The checks of the two range dialogs, on the numbers as typed (fractions included).
 

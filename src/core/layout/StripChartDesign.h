@@ -3,7 +3,7 @@
 #include <QString>
 #include <QVector>
 
-#include "core/State.h"
+#include "core/state/State.h"
 
 // What tells the two live strip charts apart: the reading, the scale, the grid divisions and the
 // lines each tick redraws. Sizes are in twips, 15 to a pixel.

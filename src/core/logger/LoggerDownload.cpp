@@ -2,9 +2,9 @@
 
 #include <QSerialPort>
 
-#include "core/State.h"
 #include "core/logger/LoggerDump.h"
 #include "core/logger/LoggerSets.h"
+#include "core/state/State.h"
 #include "platform/SerialLink.h"
 
 LoggerDownload::LoggerDownload(QSerialPort& port, Rs232& rs232, QObject* parent)

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/State.h"
 #include "core/logger/LoggerDump.h"
 #include "core/meter/Decode.h"
+#include "core/state/State.h"
 #include "platform/TextRules.h"
 
 namespace LoggerSets {

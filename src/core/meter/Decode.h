@@ -3,7 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "core/State.h"
+#include "core/state/State.h"
 
 // Decoding of the meter's readings: the live packets and the logger's records use the same
 // bytes (two resistance count bytes, two voltage count bytes, a status byte). Call DecodeStatus

@@ -3,8 +3,8 @@
 #include <QObject>
 #include <QTimer>
 
-#include "core/State.h"
 #include "core/meter/PacketWait.h"
+#include "core/state/State.h"
 
 class Clock;
 class SerialLink;

@@ -3,8 +3,8 @@
 #include <QObject>
 #include <QString>
 
-#include "core/State.h"
 #include "core/records/RecordingFile.h"
+#include "core/state/State.h"
 
 class Clock;
 
