@@ -8,14 +8,13 @@ class QWidget;
 // Everything the program asks of a person goes through this interface: the real one shows Qt's
 // dialogs, the scripted one (tests, pictures) answers from a script and records what was shown.
 class Dialogs {
-public:
+  public:
     enum class Icon { None, Information, Warning, Critical };
 
     virtual ~Dialogs() = default;
 
     // A message box with an OK button.
-    virtual void message(QWidget* parent, Icon icon, const QString& title,
-                         const QString& text) = 0;
+    virtual void message(QWidget* parent, Icon icon, const QString& title, const QString& text) = 0;
     // A text-input prompt; an empty text on cancel.
     virtual QString input(QWidget* parent, const QString& prompt, const QString& title,
                           const QString& defaultText) = 0;
@@ -32,7 +31,7 @@ public:
 };
 
 class QtDialogs final : public Dialogs {
-public:
+  public:
     void message(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
     QString input(QWidget* parent, const QString& prompt, const QString& title,
                   const QString& defaultText) override;
@@ -41,6 +40,7 @@ public:
                      bool confirmOverwrite) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
 
-    // "Name (*.x)|*.x|" as Qt writes it: "Name (*.x)", one entry per name.
+    // "Name (*.x)|*.x|" as Qt writes it, "Name (*.x) (*.x)", one entry per name, to be shown
+    // with HideNameFilterDetails as "Name (*.x)". The pattern "*.*" becomes "*": every file.
     static QStringList qtFilters(const QString& filter);
 };
