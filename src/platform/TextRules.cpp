@@ -12,14 +12,19 @@ bool isDigit(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
+qsizetype skipBlanks(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) {
+        ++i;
+    }
+    return i;
+}
+
 }  // namespace
 
 double LeadingNumber(QStringView text) {
-    qsizetype i = 0;
+    qsizetype i = skipBlanks(text);
     const qsizetype n = text.size();
-    while (i < n && (text[i] == u' ' || text[i] == u'\t')) {
-        ++i;
-    }
     std::string number;
     if (i < n && (text[i] == u'+' || text[i] == u'-')) {
         if (text[i] == u'-') {
@@ -68,6 +73,15 @@ double LeadingNumber(QStringView text) {
     const std::from_chars_result read =
         std::from_chars(number.data(), number.data() + number.size(), value);
     return read.ec == std::errc() ? value : 0.0;  // 0 beyond a double, either way
+}
+
+QStringView LeadingDigits(QStringView text) {
+    const qsizetype from = skipBlanks(text);
+    qsizetype to = from;
+    while (to < text.size() && isDigit(text[to])) {
+        ++to;
+    }
+    return text.mid(from, to - from);
 }
 
 double RoundHalfEven(double value) {

@@ -12,6 +12,9 @@ namespace TextRules {
 // The number at the start of a text: leading blanks skipped, an optional sign, digits with at
 // most one decimal point and an optional exponent; 0 when the text starts with no number.
 double LeadingNumber(QStringView text);
+// The digits at the start of a text, leading blanks skipped, up to the first other character
+// (no sign, point or exponent); empty when there are none, which counts as 0.
+QStringView LeadingDigits(QStringView text);
 
 // Rounds to a whole number, halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
 double RoundHalfEven(double value);

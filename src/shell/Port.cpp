@@ -1,6 +1,7 @@
 #include "shell/Port.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -39,6 +40,9 @@ Port::Port(App& app)
     txtCom_->setEditable(true);
     // Enter accepts the dialog; it never adds the typed text to the list.
     txtCom_->setInsertPolicy(QComboBox::NoInsert);
+    // The choice is matched exactly: a combo that completes regardless of case would turn a
+    // typed "com  3" into "COM  3" when Enter or a click ends the editing.
+    txtCom_->completer()->setCaseSensitivity(Qt::CaseSensitive);
     txtCom_->setMinimumContentsLength(12);
     txtCom_->setAccessibleName(QStringLiteral("COM port"));
     auto* caption = new QLabel(QStringLiteral("&Port:"), this);

@@ -22,7 +22,8 @@ class TestLoggerPath : public QObject {
     void download_data();
     void download();
     void secondClickDuringDownload();
-    void cancelMidDump();
+    void endsWithoutItsSets_data();
+    void endsWithoutItsSets();
     void stallEndsDownload();
     void listWhileMeterSilent();
 };

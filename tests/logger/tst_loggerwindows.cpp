@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QApplication>
+#include <QEvent>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -6,6 +8,7 @@
 #include <QTest>
 
 #include "FakeMeter.h"
+#include "GridChecks.h"
 #include "LoggerTestData.h"
 #include "PtyPair.h"
 #include "RecordingShell.h"
@@ -26,6 +29,28 @@
 using namespace LoggerTestData;
 using Answers = QList<FakeMeter::Answer>;
 Q_DECLARE_METATYPE(Answers)
+
+namespace {
+
+// Every caption that the windows of one name show, from construction on.
+class CaptionLog : public QObject {
+  public:
+    explicit CaptionLog(const QString& window) : window_(window) { qApp->installEventFilter(this); }
+    QStringList captions;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange && watched->objectName() == window_) {
+            captions.append(static_cast<QWidget*>(watched)->windowTitle());
+        }
+        return false;
+    }
+
+  private:
+    QString window_;
+};
+
+}  // namespace
 
 // A program on one end of a pseudo-terminal and the meter on the other.
 struct TestLoggerWindows::Rig {
@@ -112,11 +137,14 @@ void TestLoggerWindows::download_data() {
     QTest::newRow("more than E bytes")
         << Answers{{{three + QByteArray("\x01\x02\x03", 3)}}} << stall << ThreeSetRows() << 1
         << QStringLiteral("100 % Completed") << threeRemain;
+    // Ends without all its sets: the label says so in words, the sets found stay listed.
+    const QString unreadable =
+        QStringLiteral("Download failed: the meter's answer could not be read");
     QTest::newRow("N of 17148 fails") << Answers{{{QByteArray::fromHex("0042fc0000")}}} << stall
-                                      << QStringList() << 1 << QString() << initial;
+                                      << QStringList() << 1 << unreadable << initial;
     QTest::newRow("N below 17148 fails")
         << Answers{{{QByteArray::fromHex("0010000000")}}} << stall << QStringList() << 1
-        << QString() << QStringLiteral("59.8K");
+        << unreadable << QStringLiteral("59.8K");
 }
 
 void TestLoggerWindows::download() {
@@ -144,6 +172,9 @@ void TestLoggerWindows::download() {
     QCOMPARE(rig_->meter.requests, requests);
     QCOMPARE(memory->lblMessage()->text(), message);
     QCOMPARE(memory->lblRemain()->text(), remain);
+    // "40 Voltage" is wider than the sample "AV RangeA": its column widens.
+    QCOMPARE(ClippedColumns(memory->gridSet()), QStringList());
+    QCOMPARE(ClippedColumns(memory->grid()), QStringList());
 }
 
 void TestLoggerWindows::secondClickDoesNothing() {
@@ -196,6 +227,9 @@ void TestLoggerWindows::cancel() {
     QVERIFY(!app.meter.DownloadBusy);
     QVERIFY(app.timer1());
     QCOMPARE(app.meter.MemoryOpen, how != 2);
+    if (how != 2) {
+        QCOMPARE(memory->lblMessage()->text(), QStringLiteral("Download cancelled"));
+    }
     const int asked = rig_->meter.requests;
     QTest::qWait(400);
     QCOMPARE(rig_->meter.requests, asked);
@@ -229,6 +263,9 @@ void TestLoggerWindows::listSet_data() {
     QTest::newRow("refused twice, then taken")
         << 1 << QStringList{"2021-07-01 10:20:30", "2021/13/01 10:20:30", start} << 2
         << "25\t2021/07/01\t10:24:30\t102.5\t12.25";
+    QTest::newRow("fields read as their leading digits")
+        << 1 << QStringList{" 2021/7.5/1x 10:20:30"} << 0
+        << "25\t2021/07/01\t10:24:30\t102.5\t12.25";
     QTest::newRow("cancelled") << 1 << QStringList() << 0 << refused;
     QTest::newRow("header row") << 0 << QStringList{start} << 0 << refused;
     QTest::newRow("row below the sets") << 7 << QStringList{start} << 0 << refused;
@@ -242,6 +279,7 @@ void TestLoggerWindows::listSet() {
 
     App& app = rig_->app;
     Memory& memory = rig_->indexed();
+    CaptionLog log(QStringLiteral("DataList"));
     DataList* list = rig_->listSet(row, answers);
 
     QVERIFY(app.timer1());
@@ -265,10 +303,15 @@ void TestLoggerWindows::listSet() {
     QCOMPARE(model.row(0), (QStringList{"No.s", "   Date", "   Time", "Ohm", "Voltage"}));
     QCOMPARE(model.row(1).mid(0, 3), (QStringList{"1", "2021/07/01", "10:20:30"}));
     QCOMPARE(model.row(model.Rows() - 1).join(u'\t'), lastRow);
+    // Made with its caption, the window counts the records in it (the clock stands still: the
+    // first and the last), then names the list again.
+    QCOMPARE(log.captions,
+             (QStringList{"Data List", "1", lastRow.section(u'\t', 0, 0), "Data List"}));
     QCOMPARE(app.transfer.SetOhmRangeText, memory.gridSet().model().text(row, 1));
     QCOMPARE(app.transfer.SetVoltRangeText, memory.gridSet().model().text(row, 2));
+    QCOMPARE(ClippedColumns(list->grid()), QStringList());
     const int sampleWidth = QFontMetrics(memory.font()).horizontalAdvance(" 0000/00/00 ");
-    QVERIFY(qAbs(list->grid().colWidth(ListLayout::Date) - sampleWidth) <= 1);
+    QVERIFY(list->grid().colWidth(ListLayout::Date) >= sampleWidth - 1);
 }
 
 // A click on a set, and Enter on the current set, list it.

@@ -39,8 +39,22 @@ void TestStartingTime::parse_data() {
     QTest::newRow("29 February 2023") << "2023/02/29 10:20:30" << refused;
     QTest::newRow("hour 24") << "2021/07/01 24:00:00" << refused;
     QTest::newRow("second 60") << "2021/07/01 10:20:60" << refused;
-    QTest::newRow("negative year") << "-5/07/01 10:20:30" << refused;
-    QTest::newRow("fraction") << "2021/7.5/01 10:20:30" << refused;
+    // Each field is the digits at its start: no sign, point or exponent.
+    QTest::newRow("minus: no digits, this year") << "-5/07/01 10:20:30"
+                                                 << "2024/07/01 10:20:30";
+    QTest::newRow("plus: no digits, this year") << "+5/07/01 10:20:30"
+                                                << "2024/07/01 10:20:30";
+    QTest::newRow("exponent ends the digits") << "2e3/07/01 10:20:30"
+                                              << "2002/07/01 10:20:30";
+    QTest::newRow("point ends the digits") << "2021/7.5/01 2.5:20:30"
+                                           << "2021/07/01 00:20:30";
+    QTest::newRow("blanks before digits") << "  2021/ 7/ 1 10: 20: 30"
+                                          << "2021/07/01 10:20:03";
+    QTest::newRow("no digits anywhere") << "x/x/x x:x:x"
+                                        << "2024/03/09 00:00:00";
+    QTest::newRow("twenty digits") << "12345678901234567890/7/1 1:1:1"
+                                   << "7890/07/01 01:01:01";
+    QTest::newRow("month 13.5 is 13") << "2021/13.5/01 10:20:30" << refused;
 }
 
 void TestStartingTime::parse() {

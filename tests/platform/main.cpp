@@ -1,10 +1,11 @@
-#include <QCoreApplication>
+#include <QApplication>
 
 #include "RunTests.h"
 
 #include "tst_platform.h"
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    return RunTests<TestTextRules, TestGridModel>(argc, argv);
+    // The grid and the file dialogs are widgets.
+    QApplication app(argc, argv);
+    return RunTests<TestTextRules, TestGridModel, TestGrid, TestDialogs>(argc, argv);
 }

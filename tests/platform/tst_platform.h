@@ -29,3 +29,17 @@ class TestGridModel : public QObject {
     void headerIsRowZero();
     void setRowsCutsAndExtends();
 };
+
+class TestGrid : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void columnsFitTheirTexts_data();
+    void columnsFitTheirTexts();
+};
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void allFilesListsEveryFile_data();
+    void allFilesListsEveryFile();
+};

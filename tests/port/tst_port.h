@@ -28,6 +28,7 @@ class TestPortDialog : public QObject {
     void startsWithSixteenEntries();
     void ok_data();
     void ok();
+    void enterAccepts_data();
     void enterAccepts();
     void scanListsFreeAndBusy();
     void scanFindsNothing();

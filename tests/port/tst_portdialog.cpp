@@ -138,15 +138,45 @@ void TestPortDialog::ok() {
     QVERIFY(!start.app.windows().find<Port>());
 }
 
+// Enter in the box acts as OK does, on exactly the text typed.
+void TestPortDialog::enterAccepts_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("number");  // 0: matches nothing, "COM Port Open Error !!!"
+    QTest::newRow("Auto") << "Auto" << 1;
+    QTest::newRow("COM  3") << "COM  3" << 3;
+    QTest::newRow("com  3") << "com  3" << 0;
+    QTest::newRow("Com  3") << "Com  3" << 0;
+    QTest::newRow("auto") << "auto" << 0;
+    QTest::newRow("COM3") << "COM3" << 0;
+    QTest::newRow("COM  3, a blank after") << "COM  3 " << 0;
+}
+
 void TestPortDialog::enterAccepts() {
+    QFETCH(QString, text);
+    QFETCH(int, number);
+
     ComEnvironment env;
-    PtyPair pty;
-    env.set(1, pty.path());
+    PtyPair one;
+    PtyPair three;
+    env.set(1, one.path());
+    env.set(3, three.path());
+    env.claimRest();
     Start start;
-    start.type(QStringLiteral("Auto"));
+    QVERIFY(QTest::qWaitForWindowActive(&start.port()));
+    start.txtCom()->setFocus();
+    start.type(text);
     QTest::keyClick(start.txtCom()->lineEdit(), Qt::Key_Return);
-    QVERIFY(start.dialogs.messages.isEmpty());
-    QVERIFY(start.app.windows().find<Panel>()->isVisible());
+
+    QCOMPARE(int(start.app.rs232.ComPortNo), number);
+    Panel* panel = start.app.windows().find<Panel>();
+    QVERIFY(panel);
+    QCOMPARE(panel->isVisible(), number != 0);
+    if (number != 0) {
+        QVERIFY(start.dialogs.messages.isEmpty());
+    } else {
+        QCOMPARE(start.dialogs.messages.size(), 1);
+        QCOMPARE(start.dialogs.messages.first().text, QStringLiteral("COM Port Open Error !!!"));
+    }
     QVERIFY(!start.app.windows().find<Port>());
 }
 

@@ -1,10 +1,14 @@
+#include <QApplication>
 #include <QDir>
 #include <QEvent>
 #include <QPointer>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QTest>
 #include <optional>
 
 #include "FileLimit.h"
+#include "GridChecks.h"
 #include "RecordsRig.h"
 #include "core/records/ListLayout.h"
 #include "platform/widgets/Grid.h"
@@ -57,28 +61,79 @@ class TestLists : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
-    void topRowFollows_data() {
+    // The list opens showing 20 whole rows in its own font, every column in view; from the 21st
+    // row on the view moves down a row with each sample, and the newest row is in full view.
+    void newestRowInView_data() {
+        QTest::addColumn<int>("pointSize");  // 0: the default font
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("topRow");
-        QTest::newRow("20") << 20 << 1;
-        QTest::newRow("21") << 21 << 2;
-        QTest::newRow("25") << 25 << 6;
+        for (const int size : {0, 7, 20}) {
+            const QByteArray font = size == 0 ? "default font" : QByteArray::number(size) + " pt";
+            QTest::newRow(font + ", 20 rows") << size << 20 << 1;
+            QTest::newRow(font + ", 21 rows") << size << 21 << 2;
+            QTest::newRow(font + ", 25 rows") << size << 25 << 6;
+            QTest::newRow(font + ", 60 rows") << size << 60 << 41;
+        }
     }
 
-    void topRowFollows() {
+    void newestRowInView() {
+        QFETCH(int, pointSize);
         QFETCH(int, rows);
         QFETCH(int, topRow);
 
+        const QFont font = QApplication::font();
+        const auto restore = qScopeGuard([&font] { QApplication::setFont(font); });
+        if (pointSize > 0) {
+            QFont other = font;
+            other.setPointSize(pointSize);
+            QApplication::setFont(other);
+        }
         RecordsRig rig;
         QVERIFY(rig.loaded);
         List& list = openList(rig, rows);
-        QVERIFY(list.isVisible());
-        QCOMPARE(list.grid().topRow(), topRow);
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        Grid& grid = list.grid();
+        QCOMPARE(grid.font(), QApplication::font());
+        QVERIFY(grid.rowHeight() > QFontMetrics(grid.font()).height());
+        // 20 whole rows, and not a 21st.
+        QCOMPARE(grid.viewport()->height() / grid.rowHeight(), 20);
+        QVERIFY(!grid.horizontalScrollBar()->isVisible());
+        QCOMPARE(ClippedColumns(grid), QStringList());
+        QCOMPARE(grid.topRow(), topRow);
+        const QRect newest = grid.visualRect(grid.model().index(rows - 1, 0));
+        QVERIFY(grid.viewport()->rect().contains(newest));
+
         QCOMPARE(column(list, 0).size(), rows);
         QCOMPARE(column(list, 0).last(), QString::number(rows));
         QCOMPARE(list.grid().model().row(1).join(u'|'),
                  QStringLiteral("1|2021/07/01|10:20:31|12.34|4.012"));
         QCOMPARE(list.grid().model().row(0).join(u'|'), ListHeader);
+    }
+
+    // A person who scrolled back to older rows keeps them in sight: each sample moves the view
+    // one row down from where it stands.
+    void scrolledBackStays_data() {
+        QTest::addColumn<int>("scrollTo");  // the scroll bar's value: the top row less 1
+        QTest::newRow("to the first row") << 0;
+        QTest::newRow("to row 10") << 9;
+    }
+
+    void scrolledBackStays() {
+        QFETCH(int, scrollTo);
+
+        RecordsRig rig;
+        QVERIFY(rig.loaded);
+        List& list = openList(rig, 40);
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        Grid& grid = list.grid();
+        QCOMPARE(grid.topRow(), 21);
+        grid.verticalScrollBar()->setValue(scrollTo);
+        QCOMPARE(grid.topRow(), scrollTo + 1);
+        rig.tick();
+        QCOMPARE(grid.topRow(), scrollTo + 2);
+        rig.tick(2);
+        QCOMPARE(grid.topRow(), scrollTo + 4);
+        QCOMPARE(column(list, 0).last(), QStringLiteral("43"));
     }
 
     void numbering() {

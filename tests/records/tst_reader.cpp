@@ -68,8 +68,15 @@ class TestRecordReader : public QObject {
             << QByteArray("H\r\n1\ta\"b\r\n") << QStringList{"1|a\"b|||"};
         QTest::newRow("unclosed quote: to the end")
             << QByteArray("H\r\n\"1\t2\r\n3") << QStringList{"1|2\r\n3|||"};
-        QTest::newRow("blank lines: no row")
-            << QByteArray("H\r\n\r\n1\r\n   \r\n\n2\r\n\r\n") << QStringList{"1||||", "2||||"};
+        QTest::newRow("empty and blank lines: empty rows")
+            << QByteArray("H\r\n\r\n1\r\n   \r\n\n2\r\n\r\n")
+            << QStringList{"||||", "1||||", "||||", "||||", "2||||", "||||"};
+        QTest::newRow("last line empty") << H + "1\r\n\r\n" << QStringList{"1||||", "||||"};
+        QTest::newRow("last line blanks, no line end")
+            << H + "1\r\n  " << QStringList{"1||||", "||||"};
+        QTest::newRow("line end last: no row after it") << H + "1\n" << QStringList{"1||||"};
+        QTest::newRow("comma, then blanks") << H + "1,  \r\n" << QStringList{"1||||", "||||"};
+        QTest::newRow("empty header line") << QByteArray("\r\n1\r\n") << QStringList{"1||||"};
         QTest::newRow("sixth cell on dropped")
             << QByteArray("H\r\n1\t2\t3\t4\t5\t6\r\n") << QStringList{"1|2|3|4|5"};
         QTest::newRow("header ended by a comma")
@@ -161,7 +168,7 @@ class TestRecordReader : public QObject {
         QTest::newRow("10 MB line") << H + QByteArray(10'000'000, 'x') + "\r\n2\r\n"
                                     << 2 << int(RecordReader::MaxText);
         QTest::newRow("no line end") << QByteArray(3'000'000, '7') << 0 << 0;
-        QTest::newRow("only line ends") << QByteArray(100'000, '\n') << 0 << 0;
+        QTest::newRow("only line ends") << QByteArray(100'000, '\n') << 99'999 << 0;
         QTest::newRow("only quotes") << QByteArray(100'001, '"') << 0 << 0;
         QTest::newRow("200,000 lines") << many << 200000 << 10;
     }

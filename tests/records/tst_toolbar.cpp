@@ -215,23 +215,30 @@ class TestToolbar : public QObject {
     void openFile_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("readable");
-        QTest::newRow("plain") << "rec.Kmk" << true;
-        QTest::newRow("blanks") << "my recording 2.Kmk" << true;
-        QTest::newRow("non-ASCII") << QString::fromUtf8("Batterie Größe ℃.Kmk") << true;
-        QTest::newRow("no extension") << "recording" << true;
-        QTest::newRow("a folder") << "folder" << false;
-        QTest::newRow("missing") << "missing.Kmk" << false;
+        QTest::addColumn<QByteArray>("tail");  // after the 12 data lines
+        QTest::addColumn<int>("emptyRows");    // rows of empty cells it gives
+        QTest::newRow("plain") << "rec.Kmk" << true << QByteArray() << 0;
+        QTest::newRow("blanks") << "my recording 2.Kmk" << true << QByteArray() << 0;
+        QTest::newRow("non-ASCII")
+            << QString::fromUtf8("Batterie Größe ℃.Kmk") << true << QByteArray() << 0;
+        QTest::newRow("no extension") << "recording" << true << QByteArray() << 0;
+        QTest::newRow("empty last line") << "tail.Kmk" << true << QByteArray("\r\n") << 1;
+        QTest::newRow("blank lines last") << "tail.Kmk" << true << QByteArray("  \r\n\r\n") << 2;
+        QTest::newRow("a folder") << "folder" << false << QByteArray() << 0;
+        QTest::newRow("missing") << "missing.Kmk" << false << QByteArray() << 0;
     }
 
     void openFile() {
         QFETCH(QString, name);
         QFETCH(bool, readable);
+        QFETCH(QByteArray, tail);
+        QFETCH(int, emptyRows);
 
         RecordsRig rig;
         QVERIFY(rig.loaded);
         const QString path = rig.path(name);
         if (readable) {
-            writeFile(path, recording("No.s\tDate\tTime\t400mOhm\t40Voltage", 12));
+            writeFile(path, recording("No.s\tDate\tTime\t400mOhm\t40Voltage", 12) + tail);
         } else if (name == QStringLiteral("folder")) {
             QVERIFY(QDir(rig.dir.path()).mkdir(name));
         }
@@ -249,8 +256,11 @@ class TestToolbar : public QObject {
         QCOMPARE(list->windowTitle(), name);
         QVERIFY(rig.app.timer1());
         const GridModel& grid = list->grid().model();
-        QCOMPARE(grid.Rows(), readable ? 13 : 1);
+        QCOMPARE(grid.Rows(), readable ? 13 + emptyRows : 1);
         QCOMPARE(rig.dialogs.messages.size(), readable ? 0 : 1);
+        for (int r = 13; r < grid.Rows(); ++r) {
+            QCOMPARE(grid.row(r).join(u'|'), QStringLiteral("||||"));
+        }
         if (readable) {
             QCOMPARE(grid.row(0).join(u'|'), QStringLiteral("No.s|Date|Time|Ohm|Voltage"));
             QCOMPARE(grid.row(12).join(u'|'), QStringLiteral("12|2021/07/01|10:20:22|123.4|12.34"));

@@ -35,7 +35,7 @@ void LoggerDownload::start() {
             // The device went away (a USB adapter pulled, a pty hung up): the link closes the
             // port, so nothing more can come.
             if (SerialLink::meansDeviceLost(e) && isRunning()) {
-                finish(Outcome::Failed);
+                finish(Outcome::PortLost);
             }
         });
     beginAttempt();
@@ -151,7 +151,11 @@ void LoggerDownload::complete() {
     if (!index.rows.isEmpty()) {
         Q_EMIT setsIndexed(index.rows);
     }
-    finish(index.failed ? Outcome::Failed : Outcome::Listed);
+    if (index.tooManySets) {
+        finish(Outcome::TooManySets);
+    } else {
+        finish(index.failed ? Outcome::Failed : Outcome::Listed);
+    }
 }
 
 void LoggerDownload::stop() {

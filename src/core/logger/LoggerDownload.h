@@ -18,11 +18,13 @@ class LoggerDownload : public QObject {
 
   public:
     enum class Outcome {
-        Listed,     // the sets are indexed
-        Empty,      // the logger holds no set
-        Failed,     // a malformed answer
-        Cancelled,  // the person cancelled
-        Stalled,    // part of the answer came, then nothing for the stall time
+        Listed,       // the sets are indexed
+        Empty,        // the logger holds no set
+        Failed,       // a malformed answer
+        Cancelled,    // the person cancelled
+        Stalled,      // part of the answer came, then nothing for the stall time
+        TooManySets,  // a 513th set: the first 512 are listed
+        PortLost,     // the meter's device went away
     };
     Q_ENUM(Outcome)
 
@@ -47,8 +49,8 @@ class LoggerDownload : public QObject {
     void progress(const QString& text);
     // The free logger memory, "43.8K".
     void remained(const QString& text);
-    // The set rows, TAB-separated; sent before a Listed or a Failed ending (rows found before
-    // the failure stay).
+    // The set rows, TAB-separated; sent before a Listed, Failed or TooManySets ending (rows
+    // found before the failure stay).
     void setsIndexed(const QStringList& rows);
     // Sent once, on every way out but the destructor.
     void finished(LoggerDownload::Outcome outcome);

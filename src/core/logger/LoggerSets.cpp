@@ -112,6 +112,7 @@ Index IndexSets(const QByteArray& rxBuffer) {
         cursor += 5 * records + 5;
         if (index.setNumber >= LoggerDump::MaxSets + 1) {
             index.failed = true;
+            index.tooManySets = true;
             return index;
         }
         index.rows.append(QString::number(qint64(index.setNumber)) + u'\t' + OhmRangeText(scratch) +
@@ -160,7 +161,8 @@ double BlockRecords(const QByteArray& block) {
     return (double(block.size()) - 6.0) / 5.0;
 }
 
-QVector<QStringList> ListRecords(const QByteArray& block, const QString& startStamp) {
+QVector<QStringList> ListRecords(const QByteArray& block, const QString& startStamp,
+                                 const std::function<void(qint64)>& progress) {
     const double records = BlockRecords(block);
     const Bytes bytes(block);
     const int sampling = bytes.at(1);
@@ -169,6 +171,9 @@ QVector<QStringList> ListRecords(const QByteArray& block, const QString& startSt
     rows.reserve(qMax(0, int(records)));
     TextRules::StampStepper stamp(startStamp);
     for (qint64 k = 1; double(k) <= records; ++k) {
+        if (progress) {
+            progress(k);
+        }
         const auto byte = [&](qint64 pos) { return quint8(bytes.at(pos)); };
         DecodeStatus(scratch, byte(5 * k + 1));
         FormatOhm(scratch, byte(5 * k - 3), byte(5 * k - 2));

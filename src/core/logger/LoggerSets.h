@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 // The sets of a downloaded logger dump: the index shown in the data-logger window, the block of
@@ -27,10 +28,11 @@ QString RemainedText(int endAddress);
 std::optional<QByteArray> ClosingCopy(const QByteArray& received, qint64 expected);
 
 struct Index {
-    QStringList rows;       // one TAB-separated row per set: number, ranges, sampling, records
-    double setNumber = 1;   // one above the last set listed
-    double setRecords = 0;  // records of the last set counted
-    bool failed = false;    // a read beyond the buffer, or a 513th set
+    QStringList rows;          // one TAB-separated row per set: number, ranges, sampling, records
+    double setNumber = 1;      // one above the last set listed
+    double setRecords = 0;     // records of the last set counted
+    bool failed = false;       // a read beyond the buffer, or a 513th set
+    bool tooManySets = false;  // failed at the 513th set
 };
 
 // Walks the sets of a closed buffer. The ranges of a row come from the status byte of the set's
@@ -48,7 +50,8 @@ double BlockRecords(const QByteArray& block);
 
 // The records of a block as list rows: number, date, time, resistance, voltage. The first
 // record is stamped `startStamp` ("yyyy/mm/dd hh:nn:ss"); each next one the block's sampling
-// byte in seconds later.
-QVector<QStringList> ListRecords(const QByteArray& block, const QString& startStamp);
+// byte in seconds later. `progress` hears the number of each record as it is decoded.
+QVector<QStringList> ListRecords(const QByteArray& block, const QString& startStamp,
+                                 const std::function<void(qint64)>& progress = {});
 
 }  // namespace LoggerSets

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QTime>
-#include <cmath>
 
 #include "platform/TextRules.h"
 
@@ -10,14 +9,11 @@ namespace StartingTime {
 
 namespace {
 
-// A field's number written with leading zeros and cut to its last `width` digits ("0000" + 5
-// gives "0005", 123 in two digits gives "23"); null when it is not a whole number of 0 or more.
-std::optional<int> Field(const QString& text, int width) {
-    const double value = TextRules::LeadingNumber(text);
-    if (!(value >= 0) || value != std::floor(value) || value > 1e9) {
-        return std::nullopt;
-    }
-    const QString padded = QString(width, u'0') + QString::number(qint64(value));
+// A field's digits written with leading zeros and cut to the last `width` ("0000" + 5 gives
+// "0005", 123 in two digits gives "23"); a field with no digits is 0.
+int Field(const QString& text, int width) {
+    QString padded(width, u'0');
+    padded += TextRules::LeadingDigits(text);
     return padded.right(width).toInt();
 }
 
@@ -47,21 +43,18 @@ std::optional<QString> Parse(QStringView answer, const QDate& today) {
     }
     // Month and minute run up to their separator; day and second are the two characters after
     // theirs, the hour the two before the first ":".
-    const auto year = Field(a.left(p1), 4);
-    const auto month = Field(a.mid(p1 + 1, p2 - p1), 2);
-    const auto day = Field(a.mid(p2 + 1, 2), 2);
-    const auto hour = Field(a.mid(p3 - 2, 2), 2);
-    const auto minute = Field(a.mid(p3 + 1, p4 - p3), 2);
-    const auto second = Field(a.mid(p4 + 1, 2), 2);
-    if (!year || !month || !day || !hour || !minute || !second) {
-        return std::nullopt;
-    }
-    int y = *year == 0 ? today.year() : *year;
+    const int year = Field(a.left(p1), 4);
+    const int month = Field(a.mid(p1 + 1, p2 - p1), 2);
+    const int day = Field(a.mid(p2 + 1, 2), 2);
+    const int hour = Field(a.mid(p3 - 2, 2), 2);
+    const int minute = Field(a.mid(p3 + 1, p4 - p3), 2);
+    const int second = Field(a.mid(p4 + 1, 2), 2);
+    int y = year == 0 ? today.year() : year;
     if (y <= 12) {
         y += 2000;
     }
-    const QDate date(y, *month == 0 ? today.month() : *month, *day == 0 ? today.day() : *day);
-    const QTime time(*hour, *minute, *second);
+    const QDate date(y, month == 0 ? today.month() : month, day == 0 ? today.day() : day);
+    const QTime time(hour, minute, second);
     if (!date.isValid() || !time.isValid()) {
         return std::nullopt;
     }

@@ -15,8 +15,9 @@ QString Refusal();  // shown when an answer is refused, before asking again
 
 // The stamp "yyyy/mm/dd hh:nn:ss" of an answer, or null when it is refused: fewer than two "/"
 // followed by two ":", or fields that name no real date or time (month 13, minute 75,
-// 30 February). A year, month or day of zero is taken from `today`; a year up to 12 is read as
-// 2000 plus that year.
+// 30 February). Each field is the digits at the start of its text ("+5", "-1" and "x" are 0,
+// "2.5" and "2e3" are 2). A year, month or day of zero is taken from `today`; a year up to 12 is
+// read as 2000 plus that year.
 std::optional<QString> Parse(QStringView answer, const QDate& today);
 
 }  // namespace StartingTime

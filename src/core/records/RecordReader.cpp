@@ -20,17 +20,15 @@ class TextScanner {
                 case State::Start: {
                     const char c = data[i];
                     if (c == ' ') {
+                        pending_ = true;
                         ++i;
                     } else if (c == '"') {
                         state_ = State::Quoted;
                         ++i;
                     } else if (c == '\r' || c == '\n') {
-                        // After a comma the line's last text is empty; a blank line gives none.
-                        if (!lineStart_) {
-                            endText();
-                        }
-                        lineStart_ = true;
-                        state_ = c == '\r' ? State::AfterCr : State::Start;
+                        // An empty or blank line, or the end of a line after a comma, is an
+                        // empty text: one row of empty cells.
+                        endOfText(c);
                         ++i;
                     } else {
                         state_ = State::Plain;
@@ -76,14 +74,14 @@ class TextScanner {
         }
     }
 
-    // The end of the file ends the text in progress.
+    // The end of the file ends the text in progress; after a last line end there is none.
     void finish() {
         if (state_ == State::Plain || state_ == State::Quoted || state_ == State::AfterQuote ||
-            (state_ == State::Start && !lineStart_)) {
+            (state_ == State::Start && pending_)) {
             endText();
         }
         state_ = State::Start;
-        lineStart_ = true;
+        pending_ = false;
     }
 
   private:
@@ -98,7 +96,8 @@ class TextScanner {
 
     void endOfText(char delimiter) {
         endText();
-        lineStart_ = delimiter != ',';
+        // After a comma the rest of the line is a text, even when nothing follows.
+        pending_ = delimiter == ',';
         state_ = delimiter == '\r' ? State::AfterCr : State::Start;
     }
 
@@ -110,7 +109,7 @@ class TextScanner {
     std::function<void(const QByteArray&)> emitText_;
     QByteArray text_;
     State state_ = State::Start;
-    bool lineStart_ = true;
+    bool pending_ = false;  // a text has begun that no character has ended yet
 };
 
 QStringList cells(const QByteArray& text, int cols) {

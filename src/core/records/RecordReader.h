@@ -13,8 +13,9 @@ class QIODevice;
 // texts: leading blanks of a text are skipped; an unquoted text runs to a comma or the line
 // end (CR LF, CR or LF), and after a comma the rest of the line is the next text; a text that
 // begins with a double quote runs to the next double quote, and what follows it up to the
-// comma or line end is dropped. Lines holding nothing but blanks give no text. The first text
-// is the header; every later text is one row, its TAB-separated parts filling the cells.
+// comma or line end is dropped. A line that is empty or holds nothing but blanks is an empty
+// text. The first text is the header; every later text is one row, its TAB-separated parts
+// filling the cells.
 //
 // Any bytes are accepted (Latin-1). A text longer than MaxText keeps its first MaxText bytes,
 // so a file with no line end cannot exhaust memory or stall the list's painting.

@@ -8,11 +8,16 @@
 
 QStringList QtDialogs::qtFilters(const QString& filter) {
     const QStringList parts = filter.split(u'|', Qt::SkipEmptyParts);
-    QStringList names;
+    QStringList filters;
     for (int i = 0; i < parts.size(); i += 2) {
-        names.append(parts.at(i));
+        // "*.*" means every file, as it does on Windows; here it would need a dot in the name.
+        QString patterns = parts.value(i + 1, QStringLiteral("*"));
+        patterns.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        // Qt reads the patterns from the last parentheses, and with HideNameFilterDetails
+        // shows what comes before them: the name exactly as given.
+        filters.append(parts.at(i) + QStringLiteral(" (") + patterns.replace(u';', u' ') + u')');
     }
-    return names;
+    return filters;
 }
 
 void QtDialogs::message(QWidget* parent, Icon icon, const QString& title, const QString& text) {
@@ -49,14 +54,15 @@ QString QtDialogs::openFile(QWidget* parent, const QString& filter, int filterIn
     const QStringList names = qtFilters(filter);
     QString selected = names.value(filterIndex - 1);
     return QFileDialog::getOpenFileName(parent, QString(), QString(),
-                                        names.join(QStringLiteral(";;")), &selected);
+                                        names.join(QStringLiteral(";;")), &selected,
+                                        QFileDialog::HideNameFilterDetails);
 }
 
 QString QtDialogs::saveFile(QWidget* parent, const QString& filter, int filterIndex,
                             bool confirmOverwrite) {
     const QStringList names = qtFilters(filter);
     QString selected = names.value(filterIndex - 1);
-    QFileDialog::Options options;
+    QFileDialog::Options options = QFileDialog::HideNameFilterDetails;
     if (!confirmOverwrite) {
         options |= QFileDialog::DontConfirmOverwrite;
     }

@@ -40,6 +40,7 @@ class QtDialogs final : public Dialogs {
                      bool confirmOverwrite) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
 
-    // "Name (*.x)|*.x|" as Qt writes it: "Name (*.x)", one entry per name.
+    // "Name (*.x)|*.x|" as Qt writes it, "Name (*.x) (*.x)", one entry per name, to be shown
+    // with HideNameFilterDetails as "Name (*.x)". The pattern "*.*" becomes "*": every file.
     static QStringList qtFilters(const QString& filter);
 };

@@ -8,6 +8,7 @@
 #include "core/logger/StartingTime.h"
 #include "core/meter/Receiver.h"
 #include "core/records/ListLayout.h"
+#include "core/records/Progress.h"
 #include "platform/Clock.h"
 #include "platform/TextRules.h"
 #include "platform/widgets/Dialogs.h"
@@ -93,6 +94,14 @@ void ListSetCommand(App& app, int row) {
     const int setRow = int(app.rs232.SetNumber);
     app.transfer.SetOhmRangeText = sets.model().text(setRow, 1);
     app.transfer.SetVoltRangeText = sets.model().text(setRow, 2);
-    grid.model().appendRows(LoggerSets::ListRecords(*block, *start));
+    // The caption counts the records as they are decoded, then names the list again.
+    Progress progress(app.clock(),
+                      [&list](qint64 record) { list.setWindowTitle(QString::number(record)); });
+    QVector<QStringList> rows = LoggerSets::ListRecords(
+        *block, *start, [&progress](qint64 record) { progress.update(record); });
+    if (!rows.isEmpty()) {
+        progress.finish(rows.size());
+    }
+    grid.model().appendRows(std::move(rows));
     list.setWindowTitle(QStringLiteral("Data List"));
 }

@@ -7,10 +7,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "core/logger/LoggerDump.h"
 #include "platform/SerialLink.h"
 #include "platform/TextRules.h"
 #include "platform/widgets/Grid.h"
@@ -90,11 +90,7 @@ Memory::Memory(App& app)
 
     layOutHeaders();
     // Wide enough to show every column of the sets.
-    int width = 2 * gridSet_->frameWidth() + gridSet_->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < gridSet_->model().Cols(); ++c) {
-        width += gridSet_->colWidth(c);
-    }
-    gridSet_->setMinimumWidth(width);
+    gridSet_->setMinimumWidth(gridSet_->sizeForRows(0).width());
 
     connect(cmdCancel_, &QPushButton::clicked, this, [this] {
         if (download_) {
@@ -143,6 +139,26 @@ QString Memory::stalledMessage(int stallMs) {
            TextRules::GeneralNumber(stallMs / 1000.0) + QStringLiteral(" s");
 }
 
+QString Memory::endMessage(LoggerDownload::Outcome outcome, int stallMs) {
+    using Outcome = LoggerDownload::Outcome;
+    switch (outcome) {
+        case Outcome::Listed:
+        case Outcome::Empty:
+            break;
+        case Outcome::Cancelled:
+            return QStringLiteral("Download cancelled");
+        case Outcome::Stalled:
+            return stalledMessage(stallMs);
+        case Outcome::Failed:
+            return QStringLiteral("Download failed: the meter's answer could not be read");
+        case Outcome::TooManySets:
+            return QStringLiteral("Stopped after %1 sets").arg(LoggerDump::MaxSets);
+        case Outcome::PortLost:
+            return QStringLiteral("Download stopped: the meter's port was lost");
+    }
+    return QString();
+}
+
 void Memory::startDownload() {
     if (download_) {
         return;
@@ -164,12 +180,15 @@ void Memory::appendSets(const QStringList& rows) {
         cells.append(GridModel::splitRow(row, gridSet_->model().Cols()));
     }
     gridSet_->model().appendRows(std::move(cells));
+    // Their texts may have widened a column.
+    gridSet_->setMinimumWidth(gridSet_->sizeForRows(0).width());
 }
 
 void Memory::downloadFinished(LoggerDownload::Outcome outcome) {
     cmdCancel_->hide();
-    if (outcome == LoggerDownload::Outcome::Stalled) {
-        lblMessage_->setText(stalledMessage(download_->stallTimeoutMs()));
+    const QString message = endMessage(outcome, download_->stallTimeoutMs());
+    if (!message.isEmpty()) {
+        lblMessage_->setText(message);
     }
     download_->deleteLater();
     download_ = nullptr;

@@ -36,6 +36,9 @@ class Memory : public AppWindow {
 
     // What LblMessage says when the meter stops in the middle of its answer.
     static QString stalledMessage(int stallMs);
+    // What LblMessage says when a download ends without its sets, so that no progress text is
+    // left to read as a paused or finished one; empty after a download that ended well.
+    static QString endMessage(LoggerDownload::Outcome outcome, int stallMs);
 
   protected:
     void onUnload() override;

@@ -29,16 +29,27 @@ List::List(App& app) : AppWindow(app), grid_(new Grid(ListLayout::Columns, this)
     for (int col = 0; col < ListLayout::Columns; ++col) {
         grid_->model().setText(0, col, ListLayout::header(col));
     }
-    resize(480, 420);
+    // Opens showing the header and OpeningRows whole rows in its own font, every column in
+    // view; a width sample is its column's widest text between blanks.
+    QStringList widest;
+    for (int col = 0; col < ListLayout::Columns; ++col) {
+        widest.append(ListLayout::widthSample(col).trimmed());
+    }
+    grid_->setRowsHint(OpeningRows, widest);
+    resize(sizeHint());
 }
 
 void List::addRow(const QString& tabText) {
     GridModel& model = grid_->model();
     grid_->setCurrent(model.Rows() - 1, grid_->currentCol());
-    if (grid_->currentRow() > 19) {
-        grid_->setTopRow(grid_->topRow() + 1);
-    }
+    // One row down from where the view stands, so that a person who scrolled back keeps the
+    // rows in sight; moved once the new row is in, which the view can then scroll to.
+    const bool follow = grid_->currentRow() > OpeningRows - 1;
+    const int top = grid_->topRow() + 1;
     model.addItem(tabText);
+    if (follow) {
+        grid_->setTopRow(top);
+    }
 }
 
 void List::toolbarClick(const QString& key) {

@@ -11,6 +11,9 @@ class List : public AppWindow {
     Q_OBJECT
 
   public:
+    // Data rows shown at the opening size; from the next row on the view follows the newest.
+    static constexpr int OpeningRows = 20;
+
     explicit List(App& app);
 
     Grid& grid() { return *grid_; }

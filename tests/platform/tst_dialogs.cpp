@@ -1,0 +1,100 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/widgets/Dialogs.h"
+#include "tst_platform.h"
+
+namespace {
+
+// The names the file dialog lists in its folder, in order.
+QStringList Listed(const QListView& view) {
+    QStringList names;
+    const QAbstractItemModel* model = view.model();
+    for (int r = 0; r < model->rowCount(view.rootIndex()); ++r) {
+        names.append(model->index(r, 0, view.rootIndex()).data().toString());
+    }
+    names.sort();
+    return names;
+}
+
+}  // namespace
+
+// The file dialogs' filters read as given, and "All Files (*.*)" lists every file, those with
+// no dot in their name too; a person picks one and presses OK.
+void TestDialogs::allFilesListsEveryFile_data() {
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<int>("filterIndex");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QString>("typed");
+
+    const QStringList every = {"README", "cells.Kmk", "notes.txt"};
+    QTest::newRow("open, Kelvomark") << false << 1 << QStringList{"cells.Kmk"} << "cells.Kmk";
+    QTest::newRow("open, All Files") << false << 2 << every << "README";
+    QTest::newRow("save, Kelvomark") << true << 1 << QStringList{"cells.Kmk"} << "list";
+    QTest::newRow("save, All Files") << true << 2 << every << "list";
+}
+
+void TestDialogs::allFilesListsEveryFile() {
+    QFETCH(bool, save);
+    QFETCH(int, filterIndex);
+    QFETCH(QStringList, listed);
+    QFETCH(QString, typed);
+
+    QTemporaryDir dir;
+    for (const char* name : {"README", "cells.Kmk", "notes.txt"}) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QStringList filters;
+    QString current;
+    QStringList shown;
+    // The person, once the dialog is up: goes to the folder, looks, types a name, presses OK.
+    QTimer person;
+    person.setInterval(50);
+    QObject::connect(&person, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            return;
+        }
+        person.stop();
+        dialog->setDirectory(dir.path());
+        const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; types && i < types->count(); ++i) {
+            filters.append(types->itemText(i));
+        }
+        current = types ? types->currentText() : QString();
+        const auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        if (view) {
+            // The folder is read in the background.
+            if (!QTest::qWaitFor([&] { return Listed(*view) == listed; }, 5000)) {
+                qWarning("the dialog did not list the expected files in time");
+            }
+            shown = Listed(*view);
+        }
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
+        QDialog* asDialog = dialog;
+        asDialog->accept();
+        if (asDialog->isVisible()) {
+            asDialog->reject();
+        }
+    });
+    person.start();
+
+    QtDialogs dialogs;
+    const QString filter = QStringLiteral("Kelvomark (*.Kmk)|*.Kmk|All Files (*.*)|*.*|");
+    const QString chosen = save ? dialogs.saveFile(nullptr, filter, filterIndex, true)
+                                : dialogs.openFile(nullptr, filter, filterIndex);
+
+    QCOMPARE(filters, (QStringList{"Kelvomark (*.Kmk)", "All Files (*.*)"}));
+    QCOMPARE(current, filters.value(filterIndex - 1));
+    QCOMPARE(shown, listed);
+    // No extension is added to a name typed without one.
+    QCOMPARE(chosen, dir.filePath(typed));
+}
