@@ -6,5 +6,5 @@
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    return RunTests<TestTextRules, TestGridModel>(argc, argv);
+    return RunTests<TestTextRules, TestGridModel, TestClock>(argc, argv);
 }

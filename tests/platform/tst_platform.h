@@ -29,3 +29,9 @@ class TestGridModel : public QObject {
     void headerIsRowZero();
     void setRowsCutsAndExtends();
 };
+
+class TestClock : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void countsSuspendedTime();
+};

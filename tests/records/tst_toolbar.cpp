@@ -156,6 +156,29 @@ class TestToolbar : public QObject {
         QVERIFY(rig.dialogs.messages.first().text.contains(bad));
     }
 
+    void sleepShowsAsGap() {
+        // Timer2 on real timers, the clock moved by hand; an hour passes in one step, as when
+        // the machine sleeps mid-recording.
+        RecordsRig rig;
+        QVERIFY(rig.loaded);
+        const QString path = rig.path(QStringLiteral("night.Kmk"));
+        rig.app.transfer.SamplingTime = 1;
+        rig.dialogs.files.enqueue(path);
+        ToolbarClick(rig.app, QStringLiteral("Save"));
+        rig.app.setTimer1(false);
+        auto lines = [&] { return RecordsRig::fileBytes(path).count('\n'); };
+        for (qint64 ms : {1000, 1000, 3600 * 1000}) {
+            const int before = lines();
+            rig.clock.advanceMs(ms);
+            QTRY_COMPARE_WITH_TIMEOUT(lines(), before + 1, 5000);
+        }
+        QTest::qWait(1500);  // the hour is one gap, not 3,600 samples caught up
+        QCOMPARE(RecordsRig::fileBytes(path),
+                 QByteArray("No.s\tDate\tTime\t40mOhm\t4Voltage\r\n"
+                            "1\t2021/07/01\t10:20:32\t12.34\t4.012\r\n"
+                            "2\t2021/07/01\t11:20:32\t12.34\t4.012\r\n"));
+    }
+
     void stopLooks_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("reason");  // what the message must name; empty: none
