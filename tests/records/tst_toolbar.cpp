@@ -197,12 +197,12 @@ class TestToolbar : public QObject {
         QFETCH(QString, target);
         QFETCH(int, failFrom);
 
-        RecordsRig rig;
+        int syncs = 0;
+        qint64 synced = -1;  // the file's size at the last sync
+        RecordsRig rig;      // after them: its file may sync as it goes
         QVERIFY(rig.loaded);
         rig.panel->timer2().stop();  // only the test samples
         const QString path = target.isEmpty() ? rig.path(QStringLiteral("rec.Kmk")) : target;
-        int syncs = 0;
-        qint64 synced = -1;  // the file's size at the last sync
         rig.app.sampler().recordingFile().setSyncCall([&](int fd) {
             ++syncs;
             struct stat st {};
