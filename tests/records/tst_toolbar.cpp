@@ -199,7 +199,7 @@ class TestToolbar : public QObject {
 
         int syncs = 0;
         qint64 synced = -1;  // the file's size at the last sync
-        RecordsRig rig;      // after them: its file may sync as it goes
+        RecordsRig rig;      // after the counters: its file may still sync as it closes
         QVERIFY(rig.loaded);
         rig.panel->timer2().stop();  // only the test samples
         const QString path = target.isEmpty() ? rig.path(QStringLiteral("rec.Kmk")) : target;
