@@ -1,13 +1,15 @@
 // The program as a whole: CPU use while connected to the simulator, start-up time to the port
 // dialog, and peak memory with the longest recording open.
 //
-//   kelvo_bench_app cpu [--quick]   idle, streaming, streaming with both graphs and the list
+//   kelvo_bench_app cpu [--quick]   idle, streaming, streaming with both graphs and the list,
+//                                   and recording too, with and without the sync of each line
 //   kelvo_bench_app startup         the real program started offscreen until the port dialog
 //                                   paints (seen by a preloaded hook), best of 7
 //   kelvo_bench_app memory          a fresh process opens a 69,999-line recording through
 //                                   "Open"; its VmHWM
 #include <sys/resource.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,6 +24,8 @@
 #include "ConnectedApp.h"
 #include "SampleData.h"
 #include "core/meter/Receiver.h"
+#include "core/records/RecordingFile.h"
+#include "core/records/Sampler.h"
 #include "platform/widgets/ClickLabel.h"
 #include "platform/widgets/Grid.h"
 #include "shell/Panel.h"
@@ -107,6 +111,39 @@ int Cpu(bool quick) {
     Wait(warmUpMs);
     CpuRow(QStringLiteral("CPU, streaming, both graphs and the live list open"),
            CpuPercent(meter.app(), seconds), 5);
+
+    // Then a recording of a line a second, each line put on the disk, against the same with
+    // the sync left out.
+    const QString recording = QStringLiteral("CPU, the same and recording a line a second, synced");
+    QTemporaryDir dir;
+    App& app = meter.app();
+    meter.dialogs().inputs.enqueue(QStringLiteral("1"));
+    ToolbarClick(app, QStringLiteral("Sample"));
+    meter.dialogs().files.enqueue(dir.filePath(QStringLiteral("cpu.Kmk")));
+    ToolbarClick(app, QStringLiteral("Save"));
+    if (!app.transfer.Recording) {
+        FailedRow(recording, QStringLiteral("the recording did not start"));
+        return 1;
+    }
+    Wait(warmUpMs);
+    RecordingFile& file = app.sampler().recordingFile();
+    int syncs = 0;
+    file.setSyncCall([&syncs](int fd) {
+        ++syncs;
+        return ::fdatasync(fd);
+    });
+    const qint32 linesBefore = app.transfer.RecordCount;
+    const double synced = CpuPercent(app, seconds);
+    Detail(QStringLiteral("recording: %1 lines, %2 syncs")
+               .arg(app.transfer.RecordCount - linesBefore)
+               .arg(syncs));
+    file.setSyncCall([](int) { return 0; });
+    const double unsynced = CpuPercent(app, seconds);
+    auto percent = [](double p) {
+        return QString::number(p, 'f', 2) + QStringLiteral(" % of a core");
+    };
+    BudgetRow(recording, synced, percent(synced), QStringLiteral("the same with no sync"), unsynced,
+              percent(unsynced), 5, QStringLiteral("< 5 %"));
     return 0;
 }
 

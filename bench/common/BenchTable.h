@@ -30,6 +30,10 @@ void RatioRow(const QString& what, double figureMs, const QString& baselineWhat,
 // A figure with no baseline; met when value < limit. `text` is the value as shown.
 void AbsoluteRow(const QString& what, double value, const QString& text, double limit,
                  const QString& target);
+// A figure beside its baseline from the same run, met when the figure itself is below `limit`:
+// for a cost that has a budget rather than a bare loop to match. Texts are the values as shown.
+void BudgetRow(const QString& what, double value, const QString& text, const QString& baselineWhat,
+               double baseline, const QString& baselineText, double limit, const QString& target);
 // A figure that could not be measured, and why.
 void FailedRow(const QString& what, const QString& why);
 

@@ -1,18 +1,22 @@
 // The two long file operations of the list windows, on real files, each against a bare loop
 // over the same data in the same run: opening a full recording (69,999 lines) into the
-// opened-file list, and saving a full live list (43,749 rows).
+// opened-file list, and saving a full live list (43,749 rows). Then the cost of putting a
+// recorded line on the disk, against writing it alone.
 #include <unistd.h>
 
 #include <QApplication>
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "BenchTable.h"
 #include "OfflineApp.h"
 #include "RecordingShell.h"
 #include "SampleData.h"
 #include "ScriptedDialogs.h"
+#include "core/records/RecordingFile.h"
 #include "platform/Clock.h"
 #include "platform/widgets/Grid.h"
 #include "shell/ToolbarCommands.h"
@@ -87,6 +91,54 @@ bool WriteLines(const QString& path, const QVector<QByteArray>& lines, bool sync
     return file.flush() && (!sync || ::fdatasync(file.handle()) == 0);
 }
 
+double Median(QVector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+// A recorded line as it reaches the disk: the first line of a new recording file, which is
+// synced at once, as every line a second apart is; against the same line written to a new
+// file with no sync. The median of each, a sync's time varying with the disk's other work.
+void LineRow(const QTemporaryDir& dir) {
+    using namespace BenchTable;
+    constexpr int Runs = 41;
+    const QByteArray line = "123\t2021/07/01\t10:20:30\t12.34\t4.012\r\n";
+    QVector<double> synced;
+    QVector<double> written;
+    QElapsedTimer timer;
+    for (int i = 0; i < Runs; ++i) {
+        const QString name = QStringLiteral("line%1.Kmk").arg(i);
+        RecordingFile recording;
+        if (!recording.open(dir.filePath(name))) {
+            FailedRow(QStringLiteral("Recording a line"), recording.errorString());
+            return;
+        }
+        timer.start();
+        const bool ok = recording.writeLine(line);
+        synced.append(timer.nsecsElapsed() / 1e6);
+        QFile bare(dir.filePath(QStringLiteral("bare") + name));
+        if (!ok || !bare.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            FailedRow(QStringLiteral("Recording a line"), QStringLiteral("cannot write"));
+            return;
+        }
+        timer.start();
+        bare.write(line);
+        written.append(timer.nsecsElapsed() / 1e6);
+    }
+    const double figure = Median(synced);
+    const double baseline = Median(written);
+    Detail(QStringLiteral("line: %1 runs, synced %2 to %3 ms, written alone %4 to %5 ms")
+               .arg(Runs)
+               .arg(*std::min_element(synced.begin(), synced.end()))
+               .arg(*std::max_element(synced.begin(), synced.end()))
+               .arg(*std::min_element(written.begin(), written.end()))
+               .arg(*std::max_element(written.begin(), written.end())));
+    BudgetRow(QStringLiteral("Recording a line, put on the disk (fdatasync)"), figure,
+              Duration(figure) + QStringLiteral(" a line"),
+              QStringLiteral("the same line written with no sync"), baseline, Duration(baseline),
+              10, QStringLiteral("< 10 ms a line"));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -148,5 +200,6 @@ int main(int argc, char* argv[]) {
     RatioRow(QStringLiteral("Saving a 43,749-row list (the same, against no sync)"),
              unsynced.figureMs, QStringLiteral("the same bytes written in a bare loop"),
              unsynced.baselineMs, 2.0);
+    LineRow(dir);
     return 0;
 }

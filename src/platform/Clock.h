@@ -1,7 +1,8 @@
 #pragma once
 
+#include <time.h>
+
 #include <QDateTime>
-#include <QElapsedTimer>
 
 // The wall clock for stamps and a monotonic clock for every elapsed time, behind one interface
 // so that tests can jump time.
@@ -9,18 +10,21 @@ class Clock {
   public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
-    // Milliseconds on a clock that never jumps (midnight, summer time, a clock change).
+    // Milliseconds on a clock that never jumps (midnight, summer time, a clock change) and goes
+    // on while the machine is suspended, so that a sleep shows as a gap in the stamps instead
+    // of putting every later stamp behind by its length.
     virtual qint64 monotonicMs() const = 0;
 };
 
 class SystemClock final : public Clock {
   public:
-    SystemClock() { timer_.start(); }
     QDateTime now() const override { return QDateTime::currentDateTime(); }
-    qint64 monotonicMs() const override { return timer_.elapsed(); }
-
-  private:
-    QElapsedTimer timer_;
+    // Since boot, suspended time included (QElapsedTimer's monotonic clock stops in a suspend).
+    qint64 monotonicMs() const override {
+        timespec t{};
+        clock_gettime(CLOCK_BOOTTIME, &t);
+        return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+    }
 };
 
 // A clock that moves only when told to; for tests and for pictures made offscreen.

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QPointer>
+#include <QScreen>
 #include <QTest>
 #include <QToolBar>
 
@@ -91,7 +92,7 @@ void TestChartWindows::gridDotsKeepTheirPlaces() {
     f.ticks(f.x, 1, QStringLiteral("5"));
     QCOMPARE(pixelAt(f.x->image(), OriginX, gridY), Grey);
     const QImage whole = f.x->image().copy();
-    // Later ticks redraw the line only inside their strip; its dots must not move.
+    // Every later tick redraws the line; its dots must not move.
     f.ticks(f.x, 300, QStringLiteral("5"));
     for (int x = OriginX; x <= OriginX + PlotWidth; ++x) {
         if ((x - OriginX) % 60 == 0) {
@@ -100,6 +101,73 @@ void TestChartWindows::gridDotsKeepTheirPlaces() {
         QVERIFY2(pixelAt(f.x->image(), x, gridY) == pixelAt(whole, x, gridY),
                  qPrintable(QString::number(x)));
     }
+}
+
+void TestChartWindows::gridLiesOverTheTrace_data() {
+    QTest::addColumn<bool>("voltage");
+    QTest::addColumn<QString>("reading");
+    QTest::addColumn<int>("y");  // the grid line the reading lies on
+    QTest::newRow("resistance on 1/4") << false << "10" << 291;
+    QTest::newRow("resistance on 1/2") << false << "20" << 219;
+    QTest::newRow("resistance on 3/4") << false << "30" << 146;
+    QTest::newRow("voltage on the centre line") << true << "0" << 219;
+    QTest::newRow("voltage on 1/8") << true << "-3" << 328;
+    QTest::newRow("voltage on the top edge") << true << "4" << 73;
+}
+
+void TestChartWindows::gridLiesOverTheTrace() {
+    QFETCH(bool, voltage);
+    QFETCH(QString, reading);
+    QFETCH(int, y);
+    // The grid line alone, as the first tick draws it.
+    OpenCharts bare;
+    bare.ticks(bare.chart(voltage), 1, QStringLiteral("OL"));
+    const QImage grid = bare.chart(voltage)->image().copy();
+
+    OpenCharts f;
+    StripChartWindow* c = f.chart(voltage);
+    f.ticks(c, 100, reading);
+    // Behind the newest segment the grid is on top: its dots (or the solid centre line) show,
+    // and the trace shows only between them.
+    int red = 0;
+    for (int x = OriginX + 2; x <= OriginX + 90; ++x) {
+        if ((x - OriginX) % 30 == 0) {
+            continue;  // time lines and half marks cross here
+        }
+        const QColor line = pixelAt(grid, x, y);
+        const QColor want = line == White ? Red : line;
+        QVERIFY2(pixelAt(c->image(), x, y) == want, qPrintable(QString::number(x)));
+        red += want == Red;
+    }
+    QCOMPARE(red > 0, !voltage || reading != u"0");
+}
+
+void TestChartWindows::shownAsDrawn_data() {
+    QTest::addColumn<bool>("voltage");
+    QTest::addColumn<float>("step");
+    QTest::newRow("resistance, 1 pixel") << false << 1.0f;
+    QTest::newRow("voltage, 1 pixel") << true << 1.0f;
+    QTest::newRow("voltage, 0.7 pixel") << true << 0.7f;
+    QTest::newRow("resistance, 42 pixels") << false << 42.0f;
+}
+
+void TestChartWindows::shownAsDrawn() {
+    QFETCH(bool, voltage);
+    QFETCH(float, step);
+    // A tick repaints only what changed on screen; after many ticks, a wrap and readings on
+    // and across the grid lines, the window must show what the chart holds.
+    OpenCharts f;
+    f.app.meter.GraphStep = step;
+    StripChartWindow* c = f.chart(voltage);
+    QCoreApplication::processEvents();
+    const QStringList readings{"OL", "20", "-3", "30", "----", "0", "10", "4", "-OL", "2.5"};
+    for (int i = 0; i < 700; ++i) {
+        f.ticks(c, 1, readings.at((i / 3 + i % 7) % readings.size()));
+        QCoreApplication::processEvents();
+    }
+    const QImage shown = c->screen()->grabWindow(c->winId()).toImage();
+    const QRect below(0, c->toolbar()->height(), c->width(), c->height());
+    QCOMPARE(shown.convertToFormat(QImage::Format_RGB32).copy(below), c->image().copy(below));
 }
 
 void TestChartWindows::stripErasedAndNoJoinOnWrap() {

@@ -35,6 +35,10 @@ class TestChartWindows : public QObject {
     void readingLandsWhereMapped_data();
     void readingLandsWhereMapped();
     void gridDotsKeepTheirPlaces();
+    void gridLiesOverTheTrace_data();
+    void gridLiesOverTheTrace();
+    void shownAsDrawn_data();
+    void shownAsDrawn();
     void stripErasedAndNoJoinOnWrap();
     void timeLabelsAndHalfMarks();
     void sizesSnapAndNeverBreak_data();

@@ -43,3 +43,9 @@ class TestDialogs : public QObject {
     void allFilesListsEveryFile_data();
     void allFilesListsEveryFile();
 };
+
+class TestClock : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void countsSuspendedTime();
+};

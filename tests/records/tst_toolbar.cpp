@@ -1,11 +1,16 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 
 #include "RecordsRig.h"
 #include "core/records/Delay.h"
@@ -154,6 +159,95 @@ class TestToolbar : public QObject {
         QCOMPARE(panel.lblFileName()->text(), QString());
         QCOMPARE(rig.dialogs.messages.size(), 1);
         QVERIFY(rig.dialogs.messages.first().text.contains(bad));
+    }
+
+    void sleepShowsAsGap() {
+        // Timer2 on real timers, the clock moved by hand; an hour passes in one step, as when
+        // the machine sleeps mid-recording.
+        RecordsRig rig;
+        QVERIFY(rig.loaded);
+        const QString path = rig.path(QStringLiteral("night.Kmk"));
+        rig.app.transfer.SamplingTime = 1;
+        rig.dialogs.files.enqueue(path);
+        ToolbarClick(rig.app, QStringLiteral("Save"));
+        rig.app.setTimer1(false);
+        auto lines = [&] { return RecordsRig::fileBytes(path).count('\n'); };
+        for (qint64 ms : {1000, 1000, 3600 * 1000}) {
+            const int before = lines();
+            rig.clock.advanceMs(ms);
+            QTRY_COMPARE_WITH_TIMEOUT(lines(), before + 1, 5000);
+        }
+        QTest::qWait(1500);  // the hour is one gap, not 3,600 samples caught up
+        QCOMPARE(RecordsRig::fileBytes(path),
+                 QByteArray("No.s\tDate\tTime\t40mOhm\t4Voltage\r\n"
+                            "1\t2021/07/01\t10:20:32\t12.34\t4.012\r\n"
+                            "2\t2021/07/01\t11:20:32\t12.34\t4.012\r\n"));
+    }
+
+    void recordingSyncs_data() {
+        QTest::addColumn<QString>("target");  // empty: a file in a temporary folder
+        QTest::addColumn<int>("failFrom");    // the sync that fails with EIO, and all after it
+        QTest::newRow("a file on a disk") << "" << 0;
+        QTest::newRow("a device with nothing to sync") << "/dev/null" << 0;
+        QTest::newRow("the disk fails at once") << "" << 1;
+        QTest::newRow("the disk fails later") << "" << 2;
+    }
+
+    void recordingSyncs() {
+        QFETCH(QString, target);
+        QFETCH(int, failFrom);
+
+        int syncs = 0;
+        qint64 synced = -1;  // the file's size at the last sync
+        RecordsRig rig;      // after the counters: its file may still sync as it closes
+        QVERIFY(rig.loaded);
+        rig.panel->timer2().stop();  // only the test samples
+        const QString path = target.isEmpty() ? rig.path(QStringLiteral("rec.Kmk")) : target;
+        rig.app.sampler().recordingFile().setSyncCall([&](int fd) {
+            ++syncs;
+            struct stat st {};
+            synced = ::fstat(fd, &st) == 0 ? qint64(st.st_size) : -1;
+            if (failFrom != 0 && syncs >= failFrom) {
+                errno = EIO;
+                return -1;
+            }
+            return ::fdatasync(fd);
+        });
+        auto size = [&] { return QFileInfo(path).size(); };
+        auto stopped = [&] {
+            QTRY_COMPARE(rig.dialogs.messages.size(), 1);
+            QVERIFY(!rig.app.transfer.Recording);
+            const QString text = rig.dialogs.messages.first().text;
+            QVERIFY2(text.contains(path) && text.contains(QStringLiteral("Input/output error")),
+                     qPrintable(text));
+        };
+        rig.app.transfer.SamplingTime = 1;
+        rig.dialogs.files.enqueue(path);
+        ToolbarClick(rig.app, QStringLiteral("Save"));
+        rig.app.setTimer1(false);
+
+        rig.tick();  // the header, on the disk at once
+        QCOMPARE(syncs, 1);
+        QCOMPARE(synced, size());
+        if (failFrom == 1) {
+            stopped();
+            return;
+        }
+        // Lines in quick succession go to the disk together, within a second.
+        rig.tick(5);
+        QVERIFY2(syncs <= 2, qPrintable(QString::number(syncs)));
+        if (failFrom == 2) {
+            stopped();
+            return;
+        }
+        QTRY_COMPARE(syncs, 2);
+        QCOMPARE(synced, size());
+        // Stopping puts the last line on the disk as the file closes.
+        rig.tick();
+        ToolbarClick(rig.app, QStringLiteral("Save"));
+        QCOMPARE(synced, size());
+        QCOMPARE(RecordsRig::fileBytes(path).count('\n'), target.isEmpty() ? 7 : 0);
+        QVERIFY(rig.dialogs.messages.isEmpty());
     }
 
     void stopLooks_data() {

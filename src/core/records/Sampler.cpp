@@ -6,7 +6,9 @@
 
 Sampler::Sampler(Meter& meter, FileTransfer& transfer, PanelState& panel, Clock& clock,
                  QObject* parent)
-    : QObject(parent), meter_(meter), transfer_(transfer), panel_(panel), clock_(clock) {}
+    : QObject(parent), meter_(meter), transfer_(transfer), panel_(panel), clock_(clock) {
+    connect(&file_, &RecordingFile::syncFailed, this, &Sampler::fail);
+}
 
 Sampler::~Sampler() {
     closeRecording();
@@ -63,11 +65,15 @@ bool Sampler::write(const QByteArray& line) {
     if (file_.writeLine(line)) {
         return true;
     }
+    fail();
+    return false;
+}
+
+void Sampler::fail() {
     const QString fileName = file_.fileName();
     const QString reason = file_.errorString();
-    stopRecording();
-    Q_EMIT writeFailed(fileName, reason);
-    return false;
+    file_.close();
+    end(fileName, reason);
 }
 
 bool Sampler::startRecording(const QString& path) {
@@ -81,10 +87,18 @@ bool Sampler::startRecording(const QString& path) {
 }
 
 void Sampler::stopRecording() {
+    const QString fileName = file_.fileName();
+    // The last lines go to the disk as the file closes.
+    end(fileName, file_.close() ? QString() : file_.errorString());
+}
+
+void Sampler::end(const QString& fileName, const QString& failure) {
     transfer_.Recording = false;
     transfer_.RecordCount = 0;
-    file_.close();
     Q_EMIT recordingStopped();
+    if (!failure.isEmpty()) {
+        Q_EMIT writeFailed(fileName, failure);
+    }
 }
 
 void Sampler::closeRecording() {

@@ -38,6 +38,9 @@ class Sampler : public QObject {
     // Closes the recording file if one is open, as it stands (the program is ending).
     void closeRecording();
 
+    // The open recording file, for tests and benchmarks that watch its syncs.
+    RecordingFile& recordingFile() { return file_; }
+
   Q_SIGNALS:
     // A row for the live list: the list's number, TAB, the sample line.
     void listRow(const QString& tabText);
@@ -52,6 +55,9 @@ class Sampler : public QObject {
 
   private:
     bool write(const QByteArray& line);
+    // The file could not be written or synced: the recording stops, and says why.
+    void fail();
+    void end(const QString& fileName, const QString& failure);
 
     Meter& meter_;
     FileTransfer& transfer_;

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QToolBar>
-#include <climits>
 #include <cmath>
 
 #include "platform/Clock.h"
@@ -98,7 +97,9 @@ void StripChartWindow::relayout() {
     layout_ = StripChartLayout::forClient(width(), height());
     meter.GraphPlotWidth = layout_.PlotWidth;
     sweep_.restart(meter.GraphStep);
-    gridWhole_ = true;
+    makeTickLines();
+    linesShown_ = false;
+    drawnOver_ = QRect();
     canvas_->clear(size());
     QImage& image = canvas_->image();
     if (image.isNull()) {
@@ -135,28 +136,27 @@ void StripChartWindow::relayout() {
                      design_.unitCaption(meter.MilliOhmUnit));
 }
 
-QRect StripChartWindow::drawTickLines(QPainter& painter, int left, int right) {
-    QRect drawn;
-    auto horizontal = [&](const QLineF& line, QPen pen) {
+void StripChartWindow::makeTickLines() {
+    tickLines_.clear();
+    // Each line is drawn once into a row of its own, so that a tick only lays the rows over
+    // the chart: the dots cover the trace, and the trace shows between them.
+    auto add = [this](const QLineF& line, const QPen& pen) {
         const QLine l = snap(line);
-        const int from = std::max(std::min(l.x1(), l.x2()), left);
-        const int to = std::min(std::max(l.x1(), l.x2()), right);
-        if (from > to) {
-            return;
-        }
-        // Dots keep their places along the whole line, however little of it is drawn.
-        pen.setDashOffset(from - std::min(l.x1(), l.x2()));
+        const int left = std::min(l.x1(), l.x2());
+        QImage row(std::abs(l.dx()) + 1, 1, QImage::Format_ARGB32_Premultiplied);
+        row.fill(Qt::transparent);
+        QPainter painter(&row);
         painter.setPen(pen);
-        painter.drawLine(from, l.y1(), to, l.y1());
-        drawn |= QRect(QPoint(from, l.y1()), QPoint(to, l.y1()));
+        painter.drawLine(l.x1() - left, 0, l.x2() - left, 0);
+        painter.end();
+        tickLines_.append({QPoint(left, l.y1()), row});
     };
     if (design_.centreLine) {
-        horizontal(layout_.centreLine(), thinPen(Qt::black));
+        add(layout_.centreLine(), thinPen(Qt::black));
     }
     for (double fraction : design_.gridFractions) {
-        horizontal(layout_.gridLine(fraction), thinPen(GridGrey, Qt::DotLine));
+        add(layout_.gridLine(fraction), thinPen(GridGrey, Qt::DotLine));
     }
-    return drawn;
 }
 
 QRect StripChartWindow::drawTimeLabel(QPainter& painter, float traceX) {
@@ -184,13 +184,19 @@ void StripChartWindow::tick() {
     QPainter painter(&image);
     const QRect strip = box(layout_.sweepStrip(traceX, step));
     painter.fillRect(strip, Qt::white);
+    // The lines go over the whole width, so the trace lies under them.
     QRect dirty = strip;
-    if (gridWhole_) {
-        dirty |= drawTickLines(painter, INT_MIN, INT_MAX);
-        gridWhole_ = false;
-    } else {
-        dirty |= drawTickLines(painter, strip.left(), strip.right());
+    for (const TickLine& line : tickLines_) {
+        painter.drawImage(line.at, line.row);
+        if (!linesShown_) {
+            dirty |= QRect(line.at, line.row.size());
+        }
     }
+    linesShown_ = true;
+    // On screen only what changed is repainted: beyond the strip, the lines change pixels only
+    // where the last tick drew its segment and marks over them.
+    dirty |= drawnOver_;
+    drawnOver_ = QRect();
 
     const float h = StripChartLayout::valueHeight(design_.readingText(meter),
                                                   design_.scaleMin(meter), design_.scaleMax(meter),
@@ -199,7 +205,7 @@ void StripChartWindow::tick() {
         const QLine line = snap(*segment);
         painter.setPen(thinPen(TraceRed));
         painter.drawLine(line);
-        dirty |= bounds(line);
+        drawnOver_ |= bounds(line);
     }
 
     switch (Sweep::markAt(traceX)) {
@@ -207,7 +213,7 @@ void StripChartWindow::tick() {
             const QLine line = snap(layout_.timeLine(traceX));
             painter.setPen(thinPen(GridGrey, Qt::DotLine));
             painter.drawLine(line);
-            dirty |= bounds(line);
+            drawnOver_ |= bounds(line);
             dirty |= drawTimeLabel(painter, traceX);
             break;
         }
@@ -215,14 +221,14 @@ void StripChartWindow::tick() {
             const QLine line = snap(layout_.halfMark(traceX));
             painter.setPen(thinPen(GridGrey));
             painter.drawLine(line);
-            dirty |= bounds(line);
+            drawnOver_ |= bounds(line);
             break;
         }
         case Sweep::Mark::None:
             break;
     }
     painter.end();
-    canvas_->update(dirty);
+    canvas_->update(dirty | drawnOver_);
 }
 
 void StripChartWindow::onUnload() {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QTimer>
+#include <QVector>
 
 #include "core/layout/StripChartDesign.h"
 #include "core/layout/StripChartLayout.h"
@@ -9,13 +11,13 @@
 #include "windows/common/AppWindow.h"
 
 class Canvas;
-class QImage;
 class QPainter;
 class QToolBar;
 
 // A live strip chart: every tick of Timer1 erases a narrow strip at the sweep position, redraws
-// the grid in it and draws one segment of the reading, like a sweeping oscilloscope. Nothing is
-// stored but the pixels of the retained image; a resize clears it and restarts the sweep.
+// the grid lines across the plot and draws one segment of the reading, like a sweeping
+// oscilloscope. Nothing is stored but the pixels of the retained image; a resize clears it and
+// restarts the sweep.
 class StripChartWindow : public AppWindow {
     Q_OBJECT
 
@@ -45,9 +47,8 @@ class StripChartWindow : public AppWindow {
 
   private:
     void relayout();
-    // The lines a tick redraws, drawn between the columns left and right; the bounds of what
-    // was drawn.
-    QRect drawTickLines(QPainter& painter, int left, int right);
+    // The lines every tick lays across the whole plot width, after a relayout.
+    void makeTickLines();
     QRect drawTimeLabel(QPainter& painter, float traceX);
     void showLimit();
     void print();
@@ -59,6 +60,12 @@ class StripChartWindow : public AppWindow {
     QFont font_;
     StripChartLayout layout_;
     Sweep sweep_;
-    bool gridWhole_ = true;  // the first tick after a relayout draws the grid lines in full
+    struct TickLine {
+        QPoint at;   // the line's left end
+        QImage row;  // its pixels; transparent between the dots
+    };
+    QVector<TickLine> tickLines_;
+    bool linesShown_ = false;  // the whole lines have been repainted since the relayout
+    QRect drawnOver_;          // what the last tick drew over the lines
     QString TimeLabel;
 };
