@@ -9,6 +9,7 @@
 #include "app/App.h"
 #include "app/Panel.h"
 #include "graphs/PlotCommands.h"
+#include "logger/SetListing.h"
 #include "platform/BusyCursor.h"
 #include "platform/Dialogs.h"
 #include "platform/Grid.h"
@@ -85,8 +86,7 @@ void DataList::save() {
     BusyCursor busy;
     // The file's header carries the set's ranges; the list shows bare units.
     GridModel& model = grid_->model();
-    model.setText(0, ListLayout::Ohm, a.transfer.SetOhmRangeText);
-    model.setText(0, ListLayout::Volt, a.transfer.SetVoltRangeText);
+    SetListing::UseSavedHeader(model, a.transfer.SetOhmRangeText, a.transfer.SetVoltRangeText);
     if (a.transfer.SaveAccepted) {
         SaveGrid(a, *this, model);
     }

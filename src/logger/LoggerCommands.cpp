@@ -10,6 +10,7 @@
 #include "logger/DataList.h"
 #include "logger/LoggerSets.h"
 #include "logger/Memory.h"
+#include "logger/SetListing.h"
 #include "logger/StartingTime.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
@@ -95,11 +96,10 @@ void ListSetCommand(App& app, int row) {
     for (int c = 0; c < ListLayout::Columns; ++c) {
         grid.setCurrent(0, c);
         grid.setColWidth(c, qRound(metrics.horizontalAdvance(ListLayout::widthSample(c))));
-        grid.model().setText(0, c, ListLayout::header(c));
     }
     const int setRow = int(app.rs232.SetNumber);
     app.transfer.SetOhmRangeText = sets.model().text(setRow, 1);
     app.transfer.SetVoltRangeText = sets.model().text(setRow, 2);
-    grid.model().appendRows(LoggerSets::ListRecords(*block, *start));
+    SetListing::Fill(grid.model(), *block, *start);
     list.setWindowTitle(QStringLiteral("Data List"));
 }

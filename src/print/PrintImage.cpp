@@ -9,6 +9,7 @@
 #include "app/App.h"
 #include "platform/BusyCursor.h"
 #include "platform/Dialogs.h"
+#include "print/PageFit.h"
 #include "print/PrintDocument.h"
 
 bool PrintImageOnPage(QPrinter& printer, const QImage& image) {
@@ -20,9 +21,7 @@ bool PrintImageOnPage(QPrinter& printer, const QImage& image) {
         return false;
     }
     // In the printable area, device pixels.
-    const QSize area(printer.width(), printer.height());
-    const QSize size = image.size().scaled(area, Qt::KeepAspectRatio);
-    const QRect target(QPoint((area.width() - size.width()) / 2, 0), size);
+    const QRect target = FitAtTop(image.size(), QSize(printer.width(), printer.height()));
     QPainter& painter = document.painter();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, image);

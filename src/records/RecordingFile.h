@@ -5,7 +5,8 @@
 #include <QString>
 
 // The open recording file. Every line goes to the operating system as it is written (no
-// buffer in the program), so a program that is killed loses nothing already sampled.
+// buffer in the program) and is synced to the disk, so neither a program that is killed nor a
+// power cut loses anything already sampled.
 class RecordingFile {
   public:
     RecordingFile() = default;
