@@ -81,6 +81,16 @@ void AbsoluteRow(const QString& what, double value, const QString& text, double 
                    value < limit ? QStringLiteral("yes") : QStringLiteral("**no**")));
 }
 
+void AbsoluteRowWithBaseline(const QString& what, double value, const QString& text,
+                             const QString& baselineWhat, double baseline,
+                             const QString& baselineText, double limit, const QString& target) {
+    const QString ratio =
+        baseline > 0 ? QString::number(value / baseline, 'f', 2) + u'×' : QString();
+    Print(QStringLiteral("| %1 | %2 | %3: %4 | %5 | %6 | %7 |")
+              .arg(what, text, baselineWhat, baselineText, ratio, target,
+                   value < limit ? QStringLiteral("yes") : QStringLiteral("**no**")));
+}
+
 void FailedRow(const QString& what, const QString& why) {
     Print(QStringLiteral("| %1 | not measured: %2 | | | | **no** |").arg(what, why));
 }

@@ -30,6 +30,10 @@ void RatioRow(const QString& what, double figureMs, const QString& baselineWhat,
 // A figure with no baseline; met when value < limit. `text` is the value as shown.
 void AbsoluteRow(const QString& what, double value, const QString& text, double limit,
                  const QString& target);
+// A figure with an absolute target beside a baseline from the same run; met when value < limit.
+void AbsoluteRowWithBaseline(const QString& what, double value, const QString& text,
+                             const QString& baselineWhat, double baseline,
+                             const QString& baselineText, double limit, const QString& target);
 // A figure that could not be measured, and why.
 void FailedRow(const QString& what, const QString& why);
 

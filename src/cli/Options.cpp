@@ -18,6 +18,17 @@ Arguments::Arguments(const Help::Page& page, const QStringList& arguments) {
     help_ = parser_.isSet(QStringLiteral("help"));
 }
 
+bool Arguments::oneFile(const QString& missing, QString& file, QString& error) const {
+    const QStringList files = positional();
+    if (files.size() != 1) {
+        error = files.isEmpty() ? missing
+                                : QStringLiteral("one file only, not \"%1\"").arg(files.at(1));
+        return false;
+    }
+    file = files.first();
+    return true;
+}
+
 namespace OptionValues {
 
 QString Refusal(const QString& option, const QString& text, const QString& expected) {
@@ -139,13 +150,10 @@ std::optional<PlotRows> PlotRows::Parse(const QString& text, QString& error) {
 bool RenderOptions::Parse(Kind kind, const Arguments& arguments, RenderOptions& options,
                           QString& error) {
     options.kind = kind;
-    const QStringList files = arguments.positional();
-    if (files.size() != 1) {
-        error = files.isEmpty() ? QStringLiteral("the .Kmk file to read is missing")
-                                : QStringLiteral("one .Kmk file only, not \"%1\"").arg(files.at(1));
+    if (!arguments.oneFile(QStringLiteral("the .Kmk file to read is missing"), options.file,
+                           error)) {
         return false;
     }
-    options.file = files.first();
     options.pdf = arguments.value(QStringLiteral("pdf"));
     const bool pdfSet = arguments.isSet(QStringLiteral("pdf"));
     if (kind == Kind::Print && (!pdfSet || options.pdf.isEmpty())) {

@@ -21,6 +21,10 @@ class Arguments {
     QString error() const { return error_; }
     bool wantsHelp() const { return help_; }
 
+    // The one file a command takes; false with `error` when there is none (`missing` says
+    // what) or more than one.
+    bool oneFile(const QString& missing, QString& file, QString& error) const;
+
     bool isSet(const QString& name) const { return parser_.isSet(name); }
     QString value(const QString& name) const { return parser_.value(name); }
     QStringList positional() const { return parser_.positionalArguments(); }

@@ -35,13 +35,10 @@ bool Parse(const Arguments& arguments, RecordOptions& options, QString& error) {
     if (!PortOption(arguments, options.port, error)) {
         return false;
     }
-    const QStringList files = arguments.positional();
-    if (files.size() != 1) {
-        error = files.isEmpty() ? QStringLiteral("the file to record into (FILE.Kmk) is missing")
-                                : QStringLiteral("one file only, not \"%1\"").arg(files.at(1));
+    if (!arguments.oneFile(QStringLiteral("the file to record into (FILE.Kmk) is missing"),
+                           options.file, error)) {
         return false;
     }
-    options.file = files.first();
     if (!arguments.isSet(QStringLiteral("interval"))) {
         error = QStringLiteral("--interval S is missing (seconds between records, 1 to 86400)");
         return false;
