@@ -119,6 +119,11 @@ bool Parse(const Arguments& arguments, LoggerOptions& options, QString& error) {
     return true;
 }
 
+// "1 set", "3 sets".
+QString Sets(qsizetype n) {
+    return QString::number(n) + (n == 1 ? QStringLiteral(" set") : QStringLiteral(" sets"));
+}
+
 // What is done with the sets once they are known, with a meter or from a kept dump.
 class Lister {
   public:
@@ -163,9 +168,9 @@ bool Lister::writeSet(const QByteArray& closed, const QStringList& rows, int set
     const std::optional<QByteArray> block = LoggerSets::SetBlock(closed, set);
     if (!block || set > rows.size()) {
         console_.message(rows.isEmpty() ? QStringLiteral("the data logger holds no set")
-                                        : QStringLiteral("the data logger holds %1 sets; there "
-                                                         "is no set %2")
-                                              .arg(rows.size())
+                                        : QStringLiteral("the data logger holds %1; there is no "
+                                                         "set %2")
+                                              .arg(Sets(rows.size()))
                                               .arg(set));
         return false;
     }
@@ -343,9 +348,9 @@ void Downloader::onFinished(LoggerDownload::Outcome outcome) {
     Exit exit = Exit::Failure;
     switch (outcome) {
         case LoggerDownload::Outcome::Listed:
-            console_.message(port + QStringLiteral("%1 sets, %2 remained in the logger")
-                                        .arg(rows_.size())
-                                        .arg(remained_));
+            console_.message(
+                port +
+                QStringLiteral("%1, %2 remained in the logger").arg(Sets(rows_.size()), remained_));
             exit = lister_.list(meter_.rs232.RxBuffer, rows_);
             break;
         case LoggerDownload::Outcome::Empty:

@@ -87,8 +87,10 @@ QString Elapsed(qint64 seconds) {
     return seconds >= 86400 ? QStringLiteral("%1d %2").arg(seconds / 86400).arg(clock) : clock;
 }
 
-QString Count(qint64 n) {
-    return QLocale(QLocale::English).toString(n);
+// "1 record", "69,998 records".
+QString Records(qint64 n) {
+    return QLocale(QLocale::English).toString(n) +
+           (n == 1 ? QStringLiteral(" record") : QStringLiteral(" records"));
 }
 
 // FILE-2.Kmk for FILE.Kmk and n = 2; FILE-2 for a name without an extension.
@@ -233,9 +235,9 @@ void Recorder::onTick() {
         return;
     }
     if (recording_) {
-        console_.progress(QStringLiteral("%1: %2 records, %3, %4")
-                              .arg(QFileInfo(current_).fileName(), Count(inFile_), Elapsed(elapsed),
-                                   readingText()));
+        console_.progress(QStringLiteral("%1: %2, %3, %4")
+                              .arg(QFileInfo(current_).fileName(), Records(inFile_),
+                                   Elapsed(elapsed), readingText()));
     }
 }
 
@@ -243,7 +245,7 @@ void Recorder::onRecordWritten(qint32 number) {
     inFile_ = number;
     ++total_;
     if (options_.maxRecords > 0 && total_ >= options_.maxRecords) {
-        finish(Exit::Success, QStringLiteral("%1 records written").arg(Count(total_)));
+        finish(Exit::Success, QStringLiteral("%1 written").arg(Records(total_)));
     }
 }
 
@@ -276,13 +278,13 @@ void Recorder::afterStop() {
     const QString why =
         m.RecordRangeCode != m.RangeCode
             ? QStringLiteral("the meter changed range from %1 to %2").arg(fileRanges_, now)
-            : QStringLiteral("%1 is full (%2 records, the most a recording holds)")
-                  .arg(current_, Count(inFile_));
+            : QStringLiteral("%1 is full (%2, the most a recording holds)")
+                  .arg(current_, Records(inFile_));
     if (!options_.continueAfterStop) {
         finish(Exit::Failure,
-               QStringLiteral("recording stopped: %1; %2 holds %3 records (--continue goes on in "
+               QStringLiteral("recording stopped: %1; %2 holds %3 (--continue goes on in "
                               "a new file)")
-                   .arg(why, current_, Count(inFile_)));
+                   .arg(why, current_, Records(inFile_)));
         return;
     }
     const QString next = nextFile();
@@ -328,9 +330,9 @@ void Recorder::finish(Exit exit, const QString& why) {
     }
     if (!files_.isEmpty()) {
         console_.message(files_.size() == 1
-                             ? QStringLiteral("%1: %2 records").arg(files_.first(), Count(total_))
-                             : QStringLiteral("%1 records in %2 files: %3")
-                                   .arg(Count(total_))
+                             ? QStringLiteral("%1: %2").arg(files_.first(), Records(total_))
+                             : QStringLiteral("%1 in %2 files: %3")
+                                   .arg(Records(total_))
                                    .arg(files_.size())
                                    .arg(files_.join(QStringLiteral(", "))));
     } else if (exit == Exit::Success) {
