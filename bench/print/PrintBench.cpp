@@ -2,12 +2,12 @@
 // "Print", against printing the same rows as plain text lines through QPrinter in the same run.
 #include <QApplication>
 #include <QFileInfo>
-#include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
 
 #include "BenchTable.h"
 #include "OfflineApp.h"
+#include "PlainPrint.h"
 #include "RecordingShell.h"
 #include "SampleData.h"
 #include "ScriptedDialogs.h"
@@ -21,43 +21,6 @@ namespace {
 
 constexpr int Lines = 69999;
 constexpr int Runs = 5;
-constexpr double TwipsPerInch = 1440;
-
-void ToPdf(QPrinter& printer, const QString& path) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setOutputFileName(path);
-}
-
-// The rows as one line of text each, 11-point Arial, 400 twips apart, as many to a page as the
-// program prints; the least a printed list can cost.
-int PrintPlain(const GridModel& grid, const QString& path) {
-    QPrinter printer(QPrinter::HighResolution);
-    ToPdf(printer, path);
-    printer.setFullPage(true);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        return 0;
-    }
-    painter.scale(printer.logicalDpiX() / TwipsPerInch, printer.logicalDpiY() / TwipsPerInch);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(11 * 20);
-    painter.setFont(font);
-    int pages = 1;
-    int y = 850;
-    for (int r = 0; r < grid.Rows(); ++r) {
-        painter.drawText(QPointF(500, y), grid.row(r).join(QStringLiteral("      ")));
-        if (y < 15500) {
-            y += 400;
-        } else {
-            printer.newPage();
-            ++pages;
-            y = 450;
-        }
-    }
-    painter.end();
-    return pages;
-}
 
 }  // namespace
 
@@ -76,13 +39,13 @@ int main(int argc, char* argv[]) {
 
     const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
     const QString plainPdf = dir.filePath(QStringLiteral("plain.pdf"));
-    dialogs.printerSetup = [&pdf](QPrinter& printer) { ToPdf(printer, pdf); };
+    dialogs.printerSetup = [&pdf](QPrinter& printer) { PlainPrint::ToPdf(printer, pdf); };
     auto print = [&] {
         dialogs.printerAnswers.enqueue(true);
         list.toolbarClick(QStringLiteral("Print"));
     };
     int plainPages = 0;
-    auto plain = [&] { plainPages = PrintPlain(grid, plainPdf); };
+    auto plain = [&] { plainPages = PlainPrint::Print(grid, plainPdf); };
     const Pair printing = BestOfPairs(Runs, print, plain);
     Detail(QStringLiteral("print: %1 rows; PDF %2 bytes; plain text PDF %3 pages, %4 bytes")
                .arg(grid.Rows())

@@ -22,9 +22,13 @@ Session::~Session() {
 
 SerialLink::OpenResult Session::start() {
     const SerialLink::OpenResult opened = link_->open(rs232.ComPortNo);
-    if (opened != SerialLink::OpenResult::Ok) {
-        return opened;
+    if (opened == SerialLink::OpenResult::Ok) {
+        startTicks();
     }
+    return opened;
+}
+
+void Session::startTicks() {
     transfer.Recording = false;
     transfer.SamplingTime = 2;
     // The sampler stamps each sample from these two: the stamp at the start plus the whole
@@ -37,7 +41,6 @@ SerialLink::OpenResult Session::start() {
     meter.DownloadBusy = false;
     setTimer1(true);
     timer2_->start(panel.LoadMonotonicMs);
-    return opened;
 }
 
 void Session::setTimer1(bool on) {

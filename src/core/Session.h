@@ -37,6 +37,8 @@ class Session : public QObject {
     // Opens COM rs232.ComPortNo and, when it opened, starts both ticks from fresh state: not
     // recording, sampling every 2 s, stamps counted from now.
     SerialLink::OpenResult start();
+    // What start does once the port is open (the command line opens it by path too).
+    void startTicks();
 
     // Timer1: the logger download and printing switch it off and on.
     void setTimer1(bool on);

@@ -77,6 +77,15 @@ SerialLink::OpenResult SerialLink::open(int comNo) {
     return openPath(port_, path_);
 }
 
+SerialLink::OpenResult SerialLink::openDevice(const QString& path) {
+    comNo_ = 0;
+    if (port_.isOpen()) {
+        return OpenResult::Ok;
+    }
+    path_ = path;
+    return openPath(port_, path_);
+}
+
 void SerialLink::close() {
     reopen_.stop();
     if (port_.isOpen()) {

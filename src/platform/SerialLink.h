@@ -25,6 +25,8 @@ class SerialLink : public QObject {
     explicit SerialLink(QObject* parent = nullptr);
 
     OpenResult open(int comNo);
+    // Opens a device by its path rather than its COM number (comNo() is then 0).
+    OpenResult openDevice(const QString& path);
     void close();
     bool isOpen() const { return port_.isOpen(); }
     // The device went away and the link is trying to reopen it.

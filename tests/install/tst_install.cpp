@@ -64,6 +64,7 @@ class TestInstall : public QObject {
     void installedFile_data();
     void installedFile();
     void helpIsWhereTheProgramLooks();
+    void cliFindsItsRenderer();
     void iconHasItsSize();
     void desktopEntryStartsTheProgram();
     void desktopFilesValidate_data();
@@ -142,6 +143,9 @@ void TestInstall::installedFile_data() {
     const QStringList files = {
         QStringLiteral("bin/kelvomark"),
         QStringLiteral("bin/kelvomark-sim"),
+        QStringLiteral("bin/kelvomark-cli"),
+        QStringLiteral("libexec/kelvomark/kelvomark-render"),
+        QStringLiteral("share/man/man1/kelvomark-cli.1.gz"),
         QStringLiteral("share/kelvomark/help/english.pdf"),
         QStringLiteral("share/applications/%1.desktop").arg(AppId),
         QStringLiteral("share/metainfo/%1.metainfo.xml").arg(AppId),
@@ -160,7 +164,7 @@ void TestInstall::installedFile() {
     const QFileInfo info(installed(path));
     QVERIFY2(info.isFile(), qPrintable(path));
     QVERIFY(info.size() > 0);
-    if (path.startsWith(QLatin1String("bin/"))) {
+    if (path.startsWith(QLatin1String("bin/")) || path.startsWith(QLatin1String("libexec/"))) {
         QVERIFY(info.isExecutable());
     }
 }
@@ -173,6 +177,29 @@ void TestInstall::helpIsWhereTheProgramLooks() {
         QFileInfo(bin.filePath(QStringLiteral("../share/kelvomark/help/english.pdf"))).isFile());
     QVERIFY(QFileInfo(BuildDir + QStringLiteral("/kelvomark")).isExecutable());
     QVERIFY(QFileInfo(BuildDir + QStringLiteral("/help/english.pdf")).isFile());
+}
+
+// Installed, kelvomark-cli runs its renderer from libexec: a plot with no display.
+void TestInstall::cliFindsItsRenderer() {
+    QVERIFY2(installError_.isEmpty(), qPrintable(installError_));
+    QTemporaryDir dir;
+    QFile recording(dir.filePath(QStringLiteral("cell.Kmk")));
+    QVERIFY(recording.open(QIODevice::WriteOnly));
+    recording.write(
+        "No.s\tDate\tTime\t40mOhm\t4Voltage\r\n"
+        "1\t2021/07/01\t10:20:32\t12.34\t3.912\r\n"
+        "2\t2021/07/01\t10:20:34\t12.36\t3.911\r\n");
+    recording.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.remove(QString::fromLatin1(name));
+    }
+    const QString png = dir.filePath(QStringLiteral("cell.png"));
+    const Run plot = run(
+        installed(QStringLiteral("bin/kelvomark-cli")),
+        {QStringLiteral("plot"), recording.fileName(), QStringLiteral("--png"), png}, environment);
+    QVERIFY2(plot.exitCode == 0, qPrintable(plot.err));
+    QCOMPARE(QImage(png).size(), QSize(446, 527));
 }
 
 void TestInstall::iconHasItsSize() {
@@ -256,6 +283,9 @@ void TestInstall::debianPackage() {
     QCOMPARE(contents.exitCode, 0);
     for (const QString& file :
          {QStringLiteral("./usr/bin/kelvomark"), QStringLiteral("./usr/bin/kelvomark-sim"),
+          QStringLiteral("./usr/bin/kelvomark-cli"),
+          QStringLiteral("./usr/libexec/kelvomark/kelvomark-render"),
+          QStringLiteral("./usr/share/man/man1/kelvomark-cli.1.gz"),
           QStringLiteral("./usr/share/kelvomark/help/english.pdf"),
           QStringLiteral("./usr/share/applications/%1.desktop").arg(AppId),
           QStringLiteral("./usr/share/metainfo/%1.metainfo.xml").arg(AppId)}) {

@@ -6,6 +6,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "core/logger/SetListing.h"
 #include "core/records/ListLayout.h"
 #include "platform/widgets/BusyCursor.h"
 #include "platform/widgets/Dialogs.h"
@@ -85,8 +86,7 @@ void DataList::save() {
     BusyCursor busy;
     // The file's header carries the set's ranges; the list shows bare units.
     GridModel& model = grid_->model();
-    model.setText(0, ListLayout::Ohm, a.transfer.SetOhmRangeText);
-    model.setText(0, ListLayout::Volt, a.transfer.SetVoltRangeText);
+    SetListing::UseSavedHeader(model, a.transfer.SetOhmRangeText, a.transfer.SetVoltRangeText);
     if (a.transfer.SaveAccepted) {
         SaveGrid(a, *this, model);
     }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/logger/LoggerSets.h"
+#include "core/logger/SetListing.h"
 #include "core/logger/StartingTime.h"
 #include "core/meter/Receiver.h"
 #include "core/records/ListLayout.h"
@@ -89,7 +90,6 @@ void ListSetCommand(App& app, int row) {
     for (int c = 0; c < ListLayout::Columns; ++c) {
         grid.setCurrent(0, c);
         grid.setColWidth(c, qRound(metrics.horizontalAdvance(ListLayout::widthSample(c))));
-        grid.model().setText(0, c, ListLayout::header(c));
     }
     const int setRow = int(app.rs232.SetNumber);
     app.transfer.SetOhmRangeText = sets.model().text(setRow, 1);
@@ -97,11 +97,10 @@ void ListSetCommand(App& app, int row) {
     // The caption counts the records as they are decoded, then names the list again.
     Progress progress(app.clock(),
                       [&list](qint64 record) { list.setWindowTitle(QString::number(record)); });
-    QVector<QStringList> rows = LoggerSets::ListRecords(
-        *block, *start, [&progress](qint64 record) { progress.update(record); });
-    if (!rows.isEmpty()) {
-        progress.finish(rows.size());
+    const int listed = SetListing::Fill(grid.model(), *block, *start,
+                                        [&progress](qint64 record) { progress.update(record); });
+    if (listed > 0) {
+        progress.finish(listed);
     }
-    grid.model().appendRows(std::move(rows));
     list.setWindowTitle(QStringLiteral("Data List"));
 }

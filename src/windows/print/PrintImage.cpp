@@ -6,6 +6,7 @@
 #include <QPrinterInfo>
 #include <QWidget>
 
+#include "core/layout/PageFit.h"
 #include "platform/widgets/BusyCursor.h"
 #include "platform/widgets/Dialogs.h"
 #include "windows/common/App.h"
@@ -20,9 +21,7 @@ bool PrintImageOnPage(QPrinter& printer, const QImage& image) {
         return false;
     }
     // In the printable area, device pixels.
-    const QSize area(printer.width(), printer.height());
-    const QSize size = image.size().scaled(area, Qt::KeepAspectRatio);
-    const QRect target(QPoint((area.width() - size.width()) / 2, 0), size);
+    const QRect target = FitAtTop(image.size(), QSize(printer.width(), printer.height()));
     QPainter& painter = document.painter();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, image);

@@ -1,0 +1,59 @@
+#include <QCoreApplication>
+
+#include "cli/Commands.h"
+#include "core/port/PortChoice.h"
+
+namespace CommandSupport {
+
+QString OpenFailure(const PortSpec& port, SerialLink::OpenResult result, const QString& path) {
+    if (path.isEmpty()) {
+        return QStringLiteral(
+                   "%1 stands for no device: no serial device has that number and "
+                   "KELVOMARK_COM%2 is not set (see kelvomark-cli ports)")
+            .arg(port.label())
+            .arg(port.comNo);
+    }
+    const QString name =
+        port.path.isEmpty() ? QStringLiteral("%1 (%2)").arg(port.label(), path) : path;
+    switch (result) {
+        case SerialLink::OpenResult::Missing:
+            return name + QStringLiteral(": no such device");
+        case SerialLink::OpenResult::Busy:
+            return name + QStringLiteral(": busy: another program holds it");
+        case SerialLink::OpenResult::NoPermission:
+            return name + QStringLiteral(
+                              ": not permitted: add your user to the dialout group (sudo adduser "
+                              "$USER dialout), then log out and in again");
+        case SerialLink::OpenResult::Ok:
+        case SerialLink::OpenResult::Failed:
+            break;
+    }
+    return name + QStringLiteral(": ") + PortChoice::stateText(result);
+}
+
+bool PortOption(const Arguments& arguments, PortSpec& port, QString& error) {
+    if (!arguments.isSet(QStringLiteral("port"))) {
+        port = PortSpec();
+        return true;
+    }
+    const QString text = arguments.value(QStringLiteral("port"));
+    const std::optional<PortSpec> parsed = PortSpec::Parse(text);
+    if (!parsed) {
+        error = OptionValues::Refusal(QStringLiteral("port"), text,
+                                      QStringLiteral("a COM number from 1 to 16 (\"COM3\" or "
+                                                     "\"3\") or a device path"));
+        return false;
+    }
+    port = *parsed;
+    return true;
+}
+
+void Quit(Exit exit) {
+    QCoreApplication::exit(int(exit));
+}
+
+Exit Run() {
+    return Exit(QCoreApplication::exec());
+}
+
+}  // namespace CommandSupport

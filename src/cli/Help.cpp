@@ -1,0 +1,441 @@
+#include "cli/Help.h"
+
+namespace Help {
+
+namespace {
+
+// Where an option's text starts in --help, when its term leaves room.
+constexpr int TextColumn = 26;
+
+Item option(QStringList names, const QString& value, const QString& text) {
+    return {std::move(names), value, text, true};
+}
+
+Item term(const QString& name, const QString& text) {
+    return {{name}, QString(), text, false};
+}
+
+Item help() {
+    return option({QStringLiteral("h"), QStringLiteral("help")}, QString(),
+                  QStringLiteral("Shows this help and exits."));
+}
+
+Item port() {
+    return option({QStringLiteral("port")}, QStringLiteral("P"),
+                  QStringLiteral("The meter's port: a COM number (\"COM3\" or \"3\", 1 to 16) or a "
+                                 "device path. Default: COM 1."));
+}
+
+Item paper() {
+    return option({QStringLiteral("paper")}, QStringLiteral("SIZE"),
+                  QStringLiteral("A4 (the default) or Letter."));
+}
+
+Section options(QVector<Item> items) {
+    items.append(help());
+    return {QStringLiteral("Options"), {}, std::move(items), {}};
+}
+
+QVector<Page> makeCommandPages() {
+    QVector<Page> pages;
+
+    Page ports;
+    ports.command = QStringLiteral("ports");
+    ports.usage = {QStringLiteral("kelvomark-cli ports")};
+    ports.summary = QStringLiteral("List the serial devices and the COM numbers they stand for.");
+    ports.paragraphs = {
+        QStringLiteral(
+            "Prints the COM map as the Serial Devices window shows it, one device a line, its "
+            "fields separated by TAB: the COM number (\"COM 3\", or \"-\" for a device that has "
+            "none), the device path, what it is (USB adapter, built-in, pseudo-terminal, or "
+            "unknown when the path names no device) and its state (free, busy, not permitted, "
+            "missing), then the description, maker, USB id and serial number the system reports, "
+            "where it reports them."),
+        QStringLiteral(
+            "Each device is opened and closed again to learn its state. A device that is "
+            "not permitted needs your user in the dialout group: "
+            "sudo adduser $USER dialout, then log out and in again.")};
+    ports.sections = {options({})};
+    pages.append(ports);
+
+    Page read;
+    read.command = QStringLiteral("read");
+    read.usage = {
+        QStringLiteral("kelvomark-cli read [--port P] [--count N] "
+                       "[--format text|tsv|json]")};
+    read.summary = QStringLiteral("Print the live readings, one line each.");
+    read.paragraphs = {
+        QStringLiteral(
+            "Prints each reading as it arrives (about four a second): the time (ISO 8601 with the "
+            "local offset), the resistance text and its unit, the voltage text, the ranges and the "
+            "status flags. The texts are exactly what the main window shows: a number, \"OL\", "
+            "\"-OL\" or \"----\"."),
+        QStringLiteral("text: time, resistance and unit, voltage and V, the ranges (\"40mOhm "
+                       "4Voltage\"), then the flags in brackets when any is set."),
+        QStringLiteral("tsv: time, resistance, unit (mOhm or Ohm), voltage, V, resistance range, "
+                       "voltage range, range code (0 to 7), flags (comma-separated, or \"-\"), "
+                       "separated by TAB."),
+        QStringLiteral("json: one JSON object a line (JSON Lines) with the keys time, ohm, "
+                       "ohm_text, ohm_unit, volt, volt_text, volt_unit, ohm_range, volt_range, "
+                       "range_code, ohm_overload, volt_overload, volt_negative and "
+                       "ohm_no_reading; ohm and volt are numbers, or null for \"OL\", \"-OL\" and "
+                       "\"----\"."),
+        QStringLiteral("The flags are ohm-overload, volt-overload, negative and no-reading. A "
+                       "silence of five seconds (\"No COM\") and an adapter that was pulled are "
+                       "told on standard error; the command goes on when the meter is back. It "
+                       "ends after N readings, or on SIGINT or SIGTERM with status 0.")};
+    read.sections = {options({
+        port(),
+        option({QStringLiteral("count")}, QStringLiteral("N"),
+               QStringLiteral("Ends after N readings (1 or more).")),
+        option({QStringLiteral("format")}, QStringLiteral("F"),
+               QStringLiteral("text (the default), tsv or json.")),
+    })};
+    pages.append(read);
+
+    Page record;
+    record.command = QStringLiteral("record");
+    record.usage = {
+        QStringLiteral("kelvomark-cli record [--port P] --interval S [--duration D] "
+                       "[--max-records N] [--continue] [--overwrite] [--quiet] FILE.Kmk")};
+    record.summary = QStringLiteral("Record the live reading into a .Kmk file.");
+    record.paragraphs = {
+        QStringLiteral(
+            "Records as the desktop program's Save does, into the same file form: the header line "
+            "in the ranges of the first reading, then one numbered line every S seconds with its "
+            "true date and time, TAB-separated, ended by CR LF. Each line is on the disk before "
+            "the next is taken. The recording starts with the first reading."),
+        QStringLiteral(
+            "While the meter is silent (\"No COM\") or its adapter is unplugged nothing is "
+            "recorded, and the stamps show the gap; an unplugged adapter is opened again every "
+            "second. A file holds at most 69,998 records. The recording stops when the file is "
+            "full or when the meter changes range, with status 1 and a message that says why; "
+            "with --continue it goes on into FILE-2.Kmk, FILE-3.Kmk and so on, each with its own "
+            "header (a name already taken is skipped)."),
+        QStringLiteral("SIGINT and SIGTERM (and SIGHUP) finish the line being written, close the "
+                       "file and end with status 0, as do --duration and --max-records. On a "
+                       "terminal a line of progress on standard error shows the records, the "
+                       "time elapsed and the last reading."),
+        QStringLiteral("An existing FILE is not overwritten without --overwrite, so that a "
+                       "command run again never destroys a recording.")};
+    record.sections = {options({
+        port(),
+        option({QStringLiteral("interval")}, QStringLiteral("S"),
+               QStringLiteral("Seconds between records, 1 to 86400. Required.")),
+        option({QStringLiteral("duration")}, QStringLiteral("D"),
+               QStringLiteral("Ends D after the start: seconds, or a number followed by s, m, h "
+                              "or d (90m, 7d).")),
+        option({QStringLiteral("max-records")}, QStringLiteral("N"),
+               QStringLiteral("Ends after N records in all (1 or more).")),
+        option({QStringLiteral("continue")}, QString(),
+               QStringLiteral("After a range change or a full file, goes on in the next file.")),
+        option({QStringLiteral("overwrite")}, QString(),
+               QStringLiteral("Empties FILE if it exists.")),
+        option({QStringLiteral("quiet")}, QString(), QStringLiteral("Shows no progress.")),
+    })};
+    pages.append(record);
+
+    Page logger;
+    logger.command = QStringLiteral("logger");
+    logger.usage = {
+        QStringLiteral("kelvomark-cli logger [--port P] [--timeout S] [--save-dump FILE]"),
+        QStringLiteral("kelvomark-cli logger [--port P] --set N --start STAMP [--out FILE]"),
+        QStringLiteral("kelvomark-cli logger [--port P] --all --start STAMP --out-dir DIR"),
+        QStringLiteral("kelvomark-cli logger --from-dump FILE [--set N|--all ...]")};
+    logger.summary = QStringLiteral("Download the data logger and list or save its sets.");
+    logger.paragraphs = {
+        QStringLiteral(
+            "Downloads the meter's data logger (about 50 s for a full logger at 9600 baud), shows "
+            "the progress on standard error on a terminal, and prints the sets as the Data Logger "
+            "window lists them, one a line, TAB-separated: number, resistance range (\"400m "
+            "Ohm\"), voltage range (\"40 Voltage\"), sampling seconds and records. The free "
+            "logger memory goes to standard error. An empty logger prints nothing."),
+        QStringLiteral(
+            "With --set or --all the set's readings are listed from the starting time STAMP, "
+            "\"yyyy/mm/dd hh:nn:ss\", read as the Input Starting Time prompt reads it, and "
+            "written in the form the Data List window's Save writes: the header \"No.s\", "
+            "\"   Date\", \"   Time\" and the set's ranges, then number, date, time, resistance "
+            "and voltage, each field followed by TAB, lines ended by CR LF."),
+        QStringLiteral(
+            "A meter that stops in the middle of its answer for 5 s, a cancel (SIGINT or "
+            "SIGTERM), a pulled adapter and a malformed answer end the command with status 1 and "
+            "a message.")};
+    logger.sections = {options({
+        port(),
+        option({QStringLiteral("set")}, QStringLiteral("N"),
+               QStringLiteral("Lists set N (from 1) to --out FILE or standard output.")),
+        option({QStringLiteral("all")}, QString(),
+               QStringLiteral("Lists every set to DIR/set-N.Kmk.")),
+        option({QStringLiteral("start")}, QStringLiteral("STAMP"),
+               QStringLiteral("When the set's recording started, \"yyyy/mm/dd hh:nn:ss\"; needed "
+                              "by --set and --all.")),
+        option({QStringLiteral("out")}, QStringLiteral("FILE"),
+               QStringLiteral("Where --set writes; standard output without it.")),
+        option({QStringLiteral("out-dir")}, QStringLiteral("DIR"),
+               QStringLiteral("The folder --all writes into; it must exist.")),
+        option({QStringLiteral("save-dump")}, QStringLiteral("FILE"),
+               QStringLiteral("Keeps the raw bytes of the meter's answer in FILE.")),
+        option({QStringLiteral("from-dump")}, QStringLiteral("FILE"),
+               QStringLiteral("Reads a kept answer instead of a meter.")),
+        option({QStringLiteral("timeout")}, QStringLiteral("S"),
+               QStringLiteral("Gives up when the meter has not begun to answer after S seconds "
+                              "(default 60; 0 waits for ever). The request is sent again every "
+                              "0.3 s meanwhile.")),
+    })};
+    pages.append(logger);
+
+    Page print;
+    print.command = QStringLiteral("print");
+    print.usage = {QStringLiteral("kelvomark-cli print FILE.Kmk --pdf OUT.pdf [--paper SIZE]")};
+    print.summary = QStringLiteral("Print a .Kmk file as a ruled table into a PDF.");
+    print.paragraphs = {QStringLiteral(
+        "Reads FILE.Kmk as Open File does and writes the ruled table that Print in a list window "
+        "lays out: every row, the header included, 11-point text, \"P-\" and the page number at "
+        "the foot of each page. OUT.pdf is replaced only when the whole document is written. "
+        "Needs no display.")};
+    print.sections = {options({
+        option({QStringLiteral("pdf")}, QStringLiteral("OUT"),
+               QStringLiteral("The PDF file to write. Required.")),
+        paper(),
+    })};
+    pages.append(print);
+
+    Page plot;
+    plot.command = QStringLiteral("plot");
+    plot.usage = {
+        QStringLiteral("kelvomark-cli plot FILE.Kmk --png OUT.png|--pdf OUT.pdf "
+                       "[--ohm MIN,MAX] [--volt MIN,MAX] [--rows FIRST,LAST]")};
+    plot.summary = QStringLiteral("Draw the data plot of a .Kmk file as PNG or PDF.");
+    plot.paragraphs = {
+        QStringLiteral(
+            "Draws the picture of the Plot Data/File window for FILE.Kmk: the resistance in blue "
+            "over the upper half, the voltage in green over the full height with 0 V on the "
+            "middle line. The PNG is the window's picture, 446 x 527 pixels; the PDF puts it on "
+            "one page with its texts as text. Needs no display."),
+        QStringLiteral(
+            "The scales start at the file's ranges and the rows run over the whole file, as Plot "
+            "in the file's window; --ohm, --volt and --rows set them as the Plot Range dialog "
+            "does, and are refused (status 2) where the dialog refuses them. MIN is the value on "
+            "the middle line, MAX the one on the top line; a middle value may stand between "
+            "them (MIN,MID,MAX) when it is their mean, as the plot always labels it.")};
+    plot.sections = {options({
+        option({QStringLiteral("png")}, QStringLiteral("OUT"),
+               QStringLiteral("Writes the picture as PNG.")),
+        option({QStringLiteral("pdf")}, QStringLiteral("OUT"),
+               QStringLiteral("Writes the picture on a PDF page.")),
+        option({QStringLiteral("ohm")}, QStringLiteral("MIN,MAX"),
+               QStringLiteral("The resistance scale, within the file's range.")),
+        option({QStringLiteral("volt")}, QStringLiteral("MIN,MAX"),
+               QStringLiteral("The voltage scale, within the file's range.")),
+        option({QStringLiteral("rows")}, QStringLiteral("FIRST,LAST"),
+               QStringLiteral("The records to plot, numbered from 1.")),
+        paper(),
+    })};
+    pages.append(plot);
+    return pages;
+}
+
+Page makeProgramPage() {
+    Page page;
+    page.usage = {QStringLiteral("kelvomark-cli COMMAND [OPTIONS] [ARGUMENTS]"),
+                  QStringLiteral("kelvomark-cli help [COMMAND]"),
+                  QStringLiteral("kelvomark-cli --version")};
+    page.summary = QStringLiteral("read, record and download a battery meter without a desktop");
+    page.paragraphs = {
+        QStringLiteral(
+            "Reads, records and downloads the Kelvomark battery meter (internal resistance and "
+            "voltage, on a serial link at 9600 baud) with no desktop, and prints and plots its "
+            "recordings. It writes exactly the files the desktop program kelvomark writes, so "
+            "either program opens what the other made."),
+        QStringLiteral("Data goes to standard output and nothing else does; messages go to "
+                       "standard error, and progress too when it is a terminal.")};
+
+    Section commands{QStringLiteral("Commands"), {}, {}, {}};
+    for (const Page& command : commandPages()) {
+        commands.items.append(term(command.command, command.summary));
+    }
+    commands.paragraphs = {
+        QStringLiteral("\"kelvomark-cli COMMAND --help\" shows the options of a command.")};
+
+    Section ports{
+        QStringLiteral("Ports"),
+        {QStringLiteral(
+            "--port takes a COM number (\"COM3\", \"COM 3\" or \"3\") or a device path such as "
+            "/dev/ttyUSB0 or a /dev/serial/by-id/ link. COM n stands for the path in the "
+            "environment variable KELVOMARK_COMn when it is set; the other numbers, lowest "
+            "first, go to the serial devices the system reports, USB adapters first (see "
+            "\"kelvomark-cli ports\"). The default is COM 1, as in the desktop's port dialog.")},
+        {},
+        {}};
+
+    Section exit{QStringLiteral("Exit status"),
+                 {},
+                 {term(QStringLiteral("0"), QStringLiteral("Success.")),
+                  term(QStringLiteral("1"),
+                       QStringLiteral("A failure: the message on standard error names the file "
+                                      "or port and the reason.")),
+                  term(QStringLiteral("2"),
+                       QStringLiteral("Bad usage: an unknown command or option, a missing "
+                                      "argument, a value out of range."))},
+                 {}};
+
+    Section environment{
+        QStringLiteral("Environment"),
+        {},
+        {term(QStringLiteral("KELVOMARK_COMn"),
+              QStringLiteral("The device path that COM n (1 to 16) stands for.")),
+         term(QStringLiteral("QT_QPA_PLATFORM"),
+              QStringLiteral("The Qt platform that print and plot draw on; \"offscreen\" when "
+                             "it is not set. No display is needed."))},
+        {}};
+
+    Section examples{QStringLiteral("Examples"),
+                     {},
+                     {},
+                     {QStringLiteral("kelvomark-cli ports"),
+                      QStringLiteral("kelvomark-cli read --count 4 --format json"),
+                      QStringLiteral("kelvomark-cli record --interval 10 --duration 7d --continue "
+                                     "cell-07.Kmk"),
+                      QStringLiteral("kelvomark-cli logger --port COM2"),
+                      QStringLiteral("kelvomark-cli logger --set 2 --start \"2021/07/01 10:00:00\" "
+                                     "--out set-2.Kmk"),
+                      QStringLiteral("kelvomark-cli print cell-07.Kmk --pdf cell-07.pdf"),
+                      QStringLiteral("kelvomark-cli plot cell-07.Kmk --png cell-07.png --rows "
+                                     "1,360")}};
+
+    Section seeAlso{
+        QStringLiteral("See also"),
+        {QStringLiteral("The user manual, chapter \"The command line\": Help in the desktop "
+                        "program kelvomark opens it (share/kelvomark/help/english.pdf under the "
+                        "installation prefix). kelvomark-sim --help: the meter simulator, for "
+                        "trying every command without a meter.")},
+        {},
+        {}};
+
+    page.sections = {commands,
+                     ports,
+                     {QStringLiteral("Options"),
+                      {},
+                      {option({QStringLiteral("h"), QStringLiteral("help")}, QString(),
+                              QStringLiteral("Shows this help and exits.")),
+                       option({QStringLiteral("version")}, QString(),
+                              QStringLiteral("Shows the version and exits."))},
+                      {}},
+                     exit,
+                     environment,
+                     examples,
+                     seeAlso};
+    return page;
+}
+
+// Words of `text` on lines of at most `width` columns, each line led by `indent` blanks.
+QStringList wrap(const QString& text, int indent, int width) {
+    QStringList lines;
+    QString line;
+    const QString lead(indent, u' ');
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > width) {
+            lines.append(line);
+            line.clear();
+        }
+        line += (line.isEmpty() ? lead : QStringLiteral(" ")) + word;
+    }
+    if (!line.isEmpty()) {
+        lines.append(line);
+    }
+    return lines;
+}
+
+}  // namespace
+
+QString Item::term() const {
+    if (!isOption) {
+        return names.join(QStringLiteral(", "));
+    }
+    QStringList written;
+    for (const QString& name : names) {
+        written.append((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
+    }
+    QString result = written.join(QStringLiteral(", "));
+    if (!value.isEmpty()) {
+        result += u' ' + value;
+    }
+    return result;
+}
+
+QVector<Item> Page::options() const {
+    QVector<Item> all;
+    for (const Section& section : sections) {
+        for (const Item& item : section.items) {
+            if (item.isOption) {
+                all.append(item);
+            }
+        }
+    }
+    return all;
+}
+
+QString programName() {
+    return QStringLiteral("kelvomark-cli");
+}
+
+QString version() {
+    return QStringLiteral(KELVOMARK_VERSION);
+}
+
+const QVector<Page>& commandPages() {
+    static const QVector<Page> pages = makeCommandPages();
+    return pages;
+}
+
+const Page& programPage() {
+    static const Page page = makeProgramPage();
+    return page;
+}
+
+const Page* pageFor(const QString& command) {
+    for (const Page& page : commandPages()) {
+        if (page.command == command) {
+            return &page;
+        }
+    }
+    return nullptr;
+}
+
+QString text(const Page& page, int width) {
+    QStringList lines;
+    for (int i = 0; i < page.usage.size(); ++i) {
+        // A long usage goes on below, indented past "Usage: ".
+        QStringList usage = wrap(page.usage.at(i), 11, width);
+        usage.first() = (i == 0 ? QStringLiteral("Usage: ") : QStringLiteral("       ")) +
+                        usage.first().mid(11);
+        lines += usage;
+    }
+    for (const QString& paragraph : page.paragraphs) {
+        lines.append(QString());
+        lines += wrap(paragraph, 0, width);
+    }
+    for (const Section& section : page.sections) {
+        lines.append(QString());
+        lines.append(section.title + u':');
+        for (const Item& item : section.items) {
+            const QString term = QStringLiteral("  ") + item.term();
+            QStringList body = wrap(item.text, TextColumn, width);
+            if (term.size() + 2 <= TextColumn && !body.isEmpty()) {
+                body.first().replace(0, term.size(), term);
+            } else {
+                lines.append(term);
+            }
+            lines += body;
+        }
+        for (const QString& paragraph : section.paragraphs) {
+            lines += wrap(paragraph, 2, width);
+        }
+        for (const QString& verbatim : section.verbatim) {
+            lines.append(QStringLiteral("  ") + verbatim);
+        }
+    }
+    return lines.join(u'\n') + u'\n';
+}
+
+}  // namespace Help
