@@ -25,6 +25,19 @@ SerialLink::OpenResult Session::start() {
     if (opened != SerialLink::OpenResult::Ok) {
         return opened;
     }
+    resetState();
+    setTimer1(true);
+    timer2_->start(panel.LoadMonotonicMs);
+    return opened;
+}
+
+void Session::startWithoutMeter() {
+    withoutMeter_ = true;
+    resetState();
+    panel.NoData = true;
+}
+
+void Session::resetState() {
     transfer.Recording = false;
     transfer.SamplingTime = 2;
     // The sampler stamps each sample from these two: the stamp at the start plus the whole
@@ -35,14 +48,12 @@ SerialLink::OpenResult Session::start() {
     panel.NoData = false;
     meter.MemoryOpen = false;
     meter.DownloadBusy = false;
-    setTimer1(true);
-    timer2_->start(panel.LoadMonotonicMs);
-    return opened;
 }
 
 void Session::setTimer1(bool on) {
     // A running logger download owns the port: nothing but its own end switches Timer1 on.
-    if (on && meter.DownloadBusy) {
+    // Without a meter there is no port to receive from.
+    if (on && (meter.DownloadBusy || withoutMeter_)) {
         return;
     }
     receiver_->setEnabled(on);

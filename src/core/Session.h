@@ -37,6 +37,10 @@ class Session : public QObject {
     // Opens COM rs232.ComPortNo and, when it opened, starts both ticks from fresh state: not
     // recording, sampling every 2 s, stamps counted from now.
     SerialLink::OpenResult start();
+    // The same fresh state with no meter at all: no port is opened and neither tick runs, so
+    // nothing receives or samples and the link stays in its no-data state. Files can be viewed.
+    void startWithoutMeter();
+    bool withoutMeter() const { return withoutMeter_; }
 
     // Timer1: the logger download and printing switch it off and on.
     void setTimer1(bool on);
@@ -47,7 +51,10 @@ class Session : public QObject {
     void stop();
 
   private:
+    void resetState();
+
     Clock& clock_;
+    bool withoutMeter_ = false;
     std::unique_ptr<SerialLink> link_;
     std::unique_ptr<Receiver> receiver_;
     std::unique_ptr<Sampler> sampler_;
