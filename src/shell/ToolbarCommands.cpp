@@ -10,8 +10,10 @@
 
 #include "core/records/RecordFormat.h"
 #include "core/records/Sampler.h"
+#include "platform/GridModel.h"
 #include "platform/TextRules.h"
 #include "platform/widgets/Dialogs.h"
+#include "platform/widgets/Grid.h"
 #include "shell/Panel.h"
 #include "windows/common/App.h"
 #include "windows/graphs/GraphCommands.h"
@@ -92,8 +94,9 @@ bool sample(App& app, Panel* panel) {
     return true;
 }
 
-// Shows `list` and reads `path` into it; what cannot be read is said over the list.
-void showFile(App& app, FileList& list, const QString& path) {
+// Shows `list` and reads `path` into it; what cannot be read is said over the list. False
+// then.
+bool showFile(App& app, FileList& list, const QString& path) {
     list.show();
     list.raise();
     QString error;
@@ -101,7 +104,9 @@ void showFile(App& app, FileList& list, const QString& path) {
         app.dialogs().message(&list, Dialogs::Icon::Critical, Dialogs::appTitle(),
                               QStringLiteral("The file could not be read:\n%1\n\n%2")
                                   .arg(QDir::toNativeSeparators(path), error));
+        return false;
     }
+    return true;
 }
 
 // What needs the meter says so when the program runs with no meter; empty when the command
@@ -192,6 +197,9 @@ void OpenFiles(App& app, const QStringList& paths) {
     for (qsizetype i = 0; i < paths.size(); ++i) {
         FileList& list = app.windows().another<FileList>();
         list.move(list.pos() + QPoint(Cascade, Cascade) * int(i));
-        showFile(app, list, paths.at(i));
+        // A list of its own with nothing in it serves no one, once the message is read.
+        if (!showFile(app, list, paths.at(i)) && list.grid().model().Rows() <= 1) {
+            list.unload();
+        }
     }
 }

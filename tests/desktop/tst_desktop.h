@@ -23,7 +23,6 @@ class TestCommandLine : public QObject {
     void programAnswers_data();
     void programAnswers();
     void filesOpenEachInItsList();
-    void unreadableFileIsNamed();
     void portPathIsChosen();
     void programOpensFiles();
 };
