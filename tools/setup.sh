@@ -7,7 +7,7 @@ KELVOMARK_PACKAGES=(
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
   fonts-liberation fonts-dejavu-core xdg-utils
   poppler-utils
-  dpkg-dev desktop-file-utils appstream shared-mime-info
+  dpkg-dev desktop-file-utils appstream shared-mime-info help2man
   clang libclang-rt-14-dev
   ccache
 )

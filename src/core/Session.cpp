@@ -29,6 +29,18 @@ SerialLink::OpenResult Session::start() {
 }
 
 void Session::startTicks() {
+    resetState();
+    setTimer1(true);
+    timer2_->start(panel.LoadMonotonicMs);
+}
+
+void Session::startWithoutMeter() {
+    withoutMeter_ = true;
+    resetState();
+    panel.NoData = true;
+}
+
+void Session::resetState() {
     transfer.Recording = false;
     transfer.SamplingTime = 2;
     // The sampler stamps each sample from these two: the stamp at the start plus the whole
@@ -39,13 +51,12 @@ void Session::startTicks() {
     panel.NoData = false;
     meter.MemoryOpen = false;
     meter.DownloadBusy = false;
-    setTimer1(true);
-    timer2_->start(panel.LoadMonotonicMs);
 }
 
 void Session::setTimer1(bool on) {
     // A running logger download owns the port: nothing but its own end switches Timer1 on.
-    if (on && meter.DownloadBusy) {
+    // Without a meter there is no port to receive from.
+    if (on && (meter.DownloadBusy || withoutMeter_)) {
         return;
     }
     receiver_->setEnabled(on);

@@ -39,6 +39,10 @@ class Session : public QObject {
     SerialLink::OpenResult start();
     // What start does once the port is open (the command line opens it by path too).
     void startTicks();
+    // The same fresh state with no meter at all: no port is opened and neither tick runs, so
+    // nothing receives or samples and the link stays in its no-data state. Files can be viewed.
+    void startWithoutMeter();
+    bool withoutMeter() const { return withoutMeter_; }
 
     // Timer1: the logger download and printing switch it off and on.
     void setTimer1(bool on);
@@ -49,7 +53,10 @@ class Session : public QObject {
     void stop();
 
   private:
+    void resetState();
+
     Clock& clock_;
+    bool withoutMeter_ = false;
     std::unique_ptr<SerialLink> link_;
     std::unique_ptr<Receiver> receiver_;
     std::unique_ptr<Sampler> sampler_;

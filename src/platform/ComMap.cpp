@@ -101,7 +101,7 @@ QVector<ComPort> ComMap::build(const QProcessEnvironment& environment,
     QVector<ComPort> ports;
     QSet<QString> named;
     for (int n = 1; n <= PortCount; ++n) {
-        const QString path = environment.value(QStringLiteral("KELVOMARK_COM%1").arg(n));
+        const QString path = environment.value(variableName(n));
         if (path.isEmpty()) {
             continue;
         }
@@ -162,6 +162,10 @@ QVector<SerialDevice> ComMap::systemDevices() {
 
 QVector<ComPort> ComMap::current() {
     return build(QProcessEnvironment::systemEnvironment(), systemDevices());
+}
+
+QString ComMap::variableName(int number) {
+    return QStringLiteral("KELVOMARK_COM%1").arg(number);
 }
 
 const ComPort* ComMap::find(const QVector<ComPort>& ports, int number) {

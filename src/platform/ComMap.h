@@ -49,6 +49,8 @@ QVector<ComPort> build(const QProcessEnvironment& environment, const QVector<Ser
 QVector<SerialDevice> systemDevices();
 // The map for this machine now.
 QVector<ComPort> current();
+// The environment variable that names COM n's device: KELVOMARK_COM<n>.
+QString variableName(int number);
 // COM n in a map, or null when n stands for no device.
 const ComPort* find(const QVector<ComPort>& ports, int number);
 // The device path of COM n now, or an empty text when n stands for no device.

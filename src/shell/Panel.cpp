@@ -62,7 +62,7 @@ Panel::Panel(App& app) : AppWindow(app) {
     connect(&app.receiver(), &Receiver::noDataChanged, this, &Panel::onNoDataChanged);
     app.setMainWindow(this);
     connect(&app, &App::linkStateStale, this, [this] {
-        if (this->app().receiver().inNoData()) {
+        if (this->app().receiver().inNoData() || this->app().withoutMeter()) {
             NoDataRoutine();
         } else {
             dataBack();
@@ -207,6 +207,12 @@ bool Panel::load() {
     lblCom_->setText(QStringLiteral("Com") + QString::number(a.rs232.ComPortNo));
     ConnectRecording(a, *this);
     return true;
+}
+
+void Panel::loadWithoutMeter() {
+    move(0, 0);
+    app().startWithoutMeter();
+    NoDataRoutine();
 }
 
 SecondTicker& Panel::timer2() {

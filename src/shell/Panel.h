@@ -27,6 +27,9 @@ class Panel : public AppWindow {
     // Opens the port and starts the ticks. False (after the message) when the port cannot be
     // opened; the caller then closes the window, which ends the program.
     bool load();
+    // "No Meter": the window with no port and no ticks, for viewing files. LblCom shows
+    // "No COM" and the readings stay blank.
+    void loadWithoutMeter();
 
     // Toolbar button 1's two looks: "Stop Recording" while recording, "Save As" otherwise.
     void setRecordingLook(bool recording);

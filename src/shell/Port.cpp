@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QCompleter>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -62,6 +63,11 @@ Port::Port(App& app)
         namedButton(this, QStringLiteral("BtnDeviceManager"), QStringLiteral("Device Manager"));
     btnDeviceManager->setToolTip(QStringLiteral("Every serial device and whether it is free"));
     cmdOk_->setDefault(true);
+    QPushButton* cmdNoMeter =
+        namedButton(this, QStringLiteral("CmdNoMeter"), QStringLiteral("No Meter"));
+    cmdNoMeter->setShortcut(QKeySequence(Qt::ALT | Qt::Key_N));
+    cmdNoMeter->setToolTip(
+        QStringLiteral("Open the main window without a meter, to view files (Alt+N)"));
 
     progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
     progressBar1_->setAccessibleName(QStringLiteral("Scan progress"));
@@ -79,6 +85,7 @@ Port::Port(App& app)
     auto* buttons = new QHBoxLayout();
     buttons->addWidget(btnDeviceManager);
     buttons->addStretch(1);
+    buttons->addWidget(cmdNoMeter);
     buttons->addWidget(cmdOk_);
     grid->addLayout(buttons, 3, 0, 1, 3);
     grid->setColumnStretch(1, 1);
@@ -88,6 +95,7 @@ Port::Port(App& app)
     connect(btnAutoScan, &QPushButton::clicked, this, &Port::autoScan);
     connect(btnDeviceManager, &QPushButton::clicked, this, &Port::showDevices);
     connect(cmdOk_, &QPushButton::clicked, this, &Port::accept);
+    connect(cmdNoMeter, &QPushButton::clicked, this, &Port::openWithoutMeter);
     connect(txtCom_, &QComboBox::currentTextChanged, this, &Port::showDevice);
 
     // 3700 x 2700 twips.
@@ -143,13 +151,27 @@ void Port::accept() {
     }
     Panel& panel = app().windows().get<Panel>();
     if (!panel.load()) {
-        // Closing the main window ends the program.
+        // Closing the main window ends the program, here as a failure.
         panel.close();
+        QCoreApplication::exit(1);
         unload();
         return;
     }
     panel.show();
     unload();
+    Q_EMIT mainWindowOpened();
+}
+
+void Port::openWithoutMeter() {
+    Panel& panel = app().windows().get<Panel>();
+    panel.loadWithoutMeter();
+    panel.show();
+    unload();
+    Q_EMIT mainWindowOpened();
+}
+
+void Port::preselect(int number) {
+    txtCom_->setCurrentIndex(txtCom_->findText(PortChoice::entryText(number)));
 }
 
 void Port::keyPressEvent(QKeyEvent* event) {

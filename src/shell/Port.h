@@ -19,12 +19,20 @@ class Port : public AppWindow {
 
     // The OK button: sets ComPortNo from the text, opens the main window, closes for good.
     void accept();
+    // The "No Meter" button: opens the main window with no port, closes for good.
+    void openWithoutMeter();
+    // Chooses "COM  n" (the command line's port).
+    void preselect(int number);
     // Refills the list with COM 1 to 16, none chosen.
     void reset();
     // Lists only the ports that open or are busy; "Com Port Error !!!" when there is none.
     void autoScan();
     // The "Serial Devices" window, our stand-in for the system's device manager.
     void showDevices();
+
+  Q_SIGNALS:
+    // The main window is open, with the port or with no meter.
+    void mainWindowOpened();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -10,8 +10,10 @@
 
 #include "core/records/RecordFormat.h"
 #include "core/records/Sampler.h"
+#include "platform/GridModel.h"
 #include "platform/TextRules.h"
 #include "platform/widgets/Dialogs.h"
+#include "platform/widgets/Grid.h"
 #include "shell/Panel.h"
 #include "windows/common/App.h"
 #include "windows/graphs/GraphCommands.h"
@@ -92,6 +94,40 @@ bool sample(App& app, Panel* panel) {
     return true;
 }
 
+// Shows `list` and reads `path` into it; what cannot be read is said over the list. False
+// then.
+bool showFile(App& app, FileList& list, const QString& path) {
+    list.show();
+    list.raise();
+    QString error;
+    if (!list.readFile(path, error)) {
+        app.dialogs().message(&list, Dialogs::Icon::Critical, Dialogs::appTitle(),
+                              QStringLiteral("The file could not be read:\n%1\n\n%2")
+                                  .arg(QDir::toNativeSeparators(path), error));
+        return false;
+    }
+    return true;
+}
+
+// What needs the meter says so when the program runs with no meter; empty when the command
+// works without one. The live list opens, empty and still; the sampling time is kept.
+QString needsMeter(const QString& key) {
+    QString what;
+    if (key == QStringLiteral("Save")) {
+        what = QStringLiteral("Recording needs");
+    } else if (key == QStringLiteral("Memory")) {
+        what = QStringLiteral("The data logger needs");
+    } else if (key == QStringLiteral("Graph")) {
+        // Its charts would sweep a trace for readings that never come.
+        what = QStringLiteral("The live graphs need");
+    } else {
+        return QString();
+    }
+    return what + QStringLiteral(
+                      " the meter and a port: start Kelvomark again and choose the "
+                      "meter's COM port.");
+}
+
 // False when the command was refused or no file was chosen: Timer1 stays as it is.
 bool open(App& app, Panel* panel) {
     if (app.transfer.Recording) {
@@ -107,15 +143,7 @@ bool open(App& app, Panel* panel) {
     if (app.windows().isVisible<FileList>()) {
         app.windows().unload<FileList>();
     }
-    FileList& list = app.windows().get<FileList>();
-    list.show();
-    list.raise();
-    QString error;
-    if (!list.readFile(path, error)) {
-        app.dialogs().message(&list, Dialogs::Icon::Critical, Dialogs::appTitle(),
-                              QStringLiteral("The file could not be read:\n%1\n\n%2")
-                                  .arg(QDir::toNativeSeparators(path), error));
-    }
+    showFile(app, app.windows().get<FileList>(), path);
     return true;
 }
 
@@ -123,6 +151,12 @@ bool open(App& app, Panel* panel) {
 
 void ToolbarClick(App& app, const QString& key) {
     Panel* panel = app.windows().find<Panel>();
+    if (app.withoutMeter()) {
+        if (const QString refusal = needsMeter(key); !refusal.isEmpty()) {
+            app.dialogs().message(panel, Dialogs::Icon::Information, Dialogs::appTitle(), refusal);
+            return;
+        }
+    }
     if (key == QStringLiteral("Memory")) {
         MemoryCommand(app);  // it handles Timer1 itself
         return;
@@ -155,4 +189,17 @@ void ToolbarClick(App& app, const QString& key) {
         }
     }
     timer1On(app);
+}
+
+void OpenFiles(App& app, const QStringList& paths) {
+    // Each one a little below and right of the one before, so that none hides another.
+    constexpr int Cascade = 28;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        FileList& list = app.windows().another<FileList>();
+        list.move(list.pos() + QPoint(Cascade, Cascade) * int(i));
+        // A list of its own with nothing in it serves no one, once the message is read.
+        if (!showFile(app, list, paths.at(i)) && list.grid().model().Rows() <= 1) {
+            list.unload();
+        }
+    }
 }

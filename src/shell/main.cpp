@@ -3,13 +3,20 @@
 #include "platform/Clock.h"
 #include "platform/widgets/Dialogs.h"
 #include "platform/widgets/Shell.h"
-#include "shell/Port.h"
+#include "shell/CommandLine.h"
 #include "windows/common/App.h"
 #include "windows/common/ToolbarIcons.h"
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvomark"));
+    QApplication::setApplicationVersion(CommandLine::version());
+    // Before QApplication: --help, --version and a bad option need no display.
+    const CommandLine line = CommandLine::parse(CommandLine::arguments(argc, argv));
+    if (line.outcome != CommandLine::Outcome::Run) {
+        return line.finish();
+    }
+
+    QApplication application(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("io.github.kelvomark.Kelvomark"));
     QApplication::setWindowIcon(ProgramIcon());
 
@@ -17,6 +24,6 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     DesktopShell shell;
     App app(dialogs, clock, shell);
-    app.windows().get<Port>().show();
+    StartProgram(app, line);
     return QApplication::exec();
 }

@@ -70,6 +70,8 @@ class TestInstall : public QObject {
     void desktopFilesValidate_data();
     void desktopFilesValidate();
     void mimeTypeKnowsRecordings();
+    void manPageIsTheHelp_data();
+    void manPageIsTheHelp();
 
     void debianPackage();
 
@@ -152,6 +154,8 @@ void TestInstall::installedFile_data() {
         QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(AppId),
         QStringLiteral("share/icons/hicolor/48x48/apps/%1.png").arg(AppId),
         QStringLiteral("share/mime/packages/%1.xml").arg(AppId),
+        QStringLiteral("share/man/man1/kelvomark.1.gz"),
+        QStringLiteral("share/man/man1/kelvomark-sim.1.gz"),
     };
     for (const QString& file : files) {
         QTest::newRow(qPrintable(file)) << file;
@@ -218,6 +222,21 @@ void TestInstall::desktopEntryStartsTheProgram() {
     const QString icon = entry.value(QStringLiteral("Icon")).toString();
     QVERIFY(QFile::exists(
         installed(QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(icon))));
+
+    // A recording opened from the file manager: the entry claims the installed type and takes
+    // the files.
+    QFile text(installed(QStringLiteral("share/applications/%1.desktop").arg(AppId)));
+    QVERIFY(text.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(text.readAll()).split(u'\n');
+    QVERIFY(lines.contains(QStringLiteral("Exec=kelvomark %F")));
+    QFile mime(installed(QStringLiteral("share/mime/packages/%1.xml").arg(AppId)));
+    QVERIFY(mime.open(QIODevice::ReadOnly));
+    const QRegularExpressionMatch type =
+        QRegularExpression(QStringLiteral("<mime-type type=\"([^\"]+)\""))
+            .match(QString::fromUtf8(mime.readAll()));
+    QVERIFY(type.hasMatch());
+    QVERIFY2(lines.contains(QStringLiteral("MimeType=%1;").arg(type.captured(1))),
+             qPrintable(lines.join(u'\n')));
 }
 
 void TestInstall::desktopFilesValidate_data() {
@@ -264,6 +283,47 @@ void TestInstall::mimeTypeKnowsRecordings() {
                 .contains(QLatin1String("application/x-kelvomark text/tab-separated-values")));
 }
 
+void TestInstall::manPageIsTheHelp_data() {
+    QTest::addColumn<QString>("program");
+    QTest::newRow("kelvomark") << QStringLiteral("kelvomark");
+    QTest::newRow("kelvomark-sim") << QStringLiteral("kelvomark-sim");
+}
+
+void TestInstall::manPageIsTheHelp() {
+    QFETCH(QString, program);
+    QVERIFY2(installError_.isEmpty(), qPrintable(installError_));
+    if (!have(QStringLiteral("man"))) {
+        QSKIP("man-db is not installed");
+    }
+    // The page as man shows it, in plain ASCII on one wide line per paragraph.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("1000"));
+    const Run page = run(
+        QStringLiteral("man"),
+        {QStringLiteral("-l"), installed(QStringLiteral("share/man/man1/%1.1.gz").arg(program))},
+        environment);
+    QCOMPARE(page.exitCode, 0);
+    QVERIFY2(page.out.contains(QLatin1String("SYNOPSIS\n       %1 [options]").arg(program)),
+             qPrintable(page.out));
+
+    // Made from the installed program's own texts: its version, and every option it lists.
+    const QString bin = installed(QStringLiteral("bin/") + program);
+    const Run version = run(bin, {QStringLiteral("--version")});
+    QCOMPARE(version.exitCode, 0);
+    QVERIFY2(page.out.contains(version.out.trimmed()), qPrintable(version.out));
+    const Run help = run(bin, {QStringLiteral("--help")});
+    QCOMPARE(help.exitCode, 0);
+    const QRegularExpression option(QStringLiteral("^  (?:-\\w, )?(--[\\w-]+)"),
+                                    QRegularExpression::MultilineOption);
+    int options = 0;
+    for (const QRegularExpressionMatch& match : option.globalMatch(help.out)) {
+        QVERIFY2(page.out.contains(match.captured(1)), qPrintable(match.captured(1)));
+        ++options;
+    }
+    QVERIFY(options >= 3);
+}
+
 void TestInstall::debianPackage() {
     if (!have(QStringLiteral("dpkg-deb")) || !have(QStringLiteral("dpkg-shlibdeps"))) {
         QSKIP("dpkg-dev is not installed");
@@ -288,7 +348,9 @@ void TestInstall::debianPackage() {
           QStringLiteral("./usr/share/man/man1/kelvomark-cli.1.gz"),
           QStringLiteral("./usr/share/kelvomark/help/english.pdf"),
           QStringLiteral("./usr/share/applications/%1.desktop").arg(AppId),
-          QStringLiteral("./usr/share/metainfo/%1.metainfo.xml").arg(AppId)}) {
+          QStringLiteral("./usr/share/metainfo/%1.metainfo.xml").arg(AppId),
+          QStringLiteral("./usr/share/man/man1/kelvomark.1.gz"),
+          QStringLiteral("./usr/share/man/man1/kelvomark-sim.1.gz")}) {
         QVERIFY2(contents.out.contains(file + u'\n'), qPrintable(file));
     }
 

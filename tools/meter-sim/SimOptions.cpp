@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "SimText.h"
+#include "platform/HelpText.h"
 
 SimOptions::Parsed SimOptions::Parse(const QStringList& arguments, SimOptions& options) {
     QCommandLineParser parser;
@@ -14,6 +15,8 @@ SimOptions::Parsed SimOptions::Parse(const QStringList& arguments, SimOptions& o
                        "Prints the device path as the first line of its output."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Shows this help."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Shows the simulator's version."));
     const QCommandLineOption link(QStringLiteral("link"),
                                   QStringLiteral("Also makes a symlink PATH to the device."),
                                   QStringLiteral("PATH"));
@@ -55,8 +58,8 @@ SimOptions::Parsed SimOptions::Parse(const QStringList& arguments, SimOptions& o
                                   QStringLiteral("N"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Tells on stderr what the meter does."));
-    parser.addOptions({help, link, period, status, ohm, volt, drift, scenario, logger, noEndMarker,
-                       byteUs, fault, seed, verbose});
+    parser.addOptions({help, version, link, period, status, ohm, volt, drift, scenario, logger,
+                       noEndMarker, byteUs, fault, seed, verbose});
 
     Parsed result;
     if (!parser.parse(arguments)) {
@@ -64,7 +67,17 @@ SimOptions::Parsed SimOptions::Parse(const QStringList& arguments, SimOptions& o
         return result;
     }
     if (parser.isSet(help)) {
-        return {Outcome::Help, parser.helpText()};
+        const QString text =
+            HelpText::withProgramName(parser.helpText(), QStringLiteral("kelvomark-sim"));
+        return {Outcome::Help, text + QStringLiteral("\nExit status:\n"
+                                                     "  0 after SIGTERM, SIGINT, SIGHUP or a "
+                                                     "scenario's quit; 1 when the\n"
+                                                     "  pseudo-terminal or the link cannot be "
+                                                     "made; 2 for a bad command line,\n"
+                                                     "  scenario or logger file.\n")};
+    }
+    if (parser.isSet(version)) {
+        return {Outcome::Help, QStringLiteral("kelvomark-sim %1\n").arg(KELVOMARK_VERSION)};
     }
     if (!parser.positionalArguments().isEmpty()) {
         result.text = QStringLiteral("unexpected argument \"%1\"")

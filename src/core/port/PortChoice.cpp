@@ -1,5 +1,8 @@
 #include "core/port/PortChoice.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 QString PortChoice::entryText(int number) {
@@ -24,6 +27,58 @@ std::optional<int> PortChoice::numberFor(const QString& text) {
         }
     }
     return std::nullopt;
+}
+
+PortChoice::PortRequest PortChoice::request(const QString& value, const QVector<ComPort>& map,
+                                            const ComMap::Resolver& resolve) {
+    PortRequest result;
+    static const QRegularExpression com(QStringLiteral("^COM *([0-9]+)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch match = com.match(value); match.hasMatch()) {
+        const int number = match.captured(1).toInt();
+        if (number < 1 || number > ComMap::PortCount) {
+            result.error =
+                QStringLiteral("%1 is not one of COM1 to COM%2").arg(value).arg(ComMap::PortCount);
+        } else {
+            result.number = number;
+        }
+        return result;
+    }
+    if (value.isEmpty()) {
+        result.error = QStringLiteral("the port is empty");
+        return result;
+    }
+
+    QString path = QFileInfo(value).absoluteFilePath();
+    if (!value.contains(u'/') && !QFileInfo::exists(path)) {
+        path = QStringLiteral("/dev/") + value;
+    }
+    path = QDir::cleanPath(path);
+    const QString device = resolve(path);
+    for (const ComPort& port : map) {
+        if (port.path == path || resolve(port.path) == device) {
+            result.number = port.number;
+            return result;
+        }
+    }
+    if (!QFileInfo::exists(path)) {
+        result.error = QStringLiteral("%1: no such device").arg(value);
+        return result;
+    }
+    // The lowest free number, so that every other number keeps its device.
+    for (int n = 1; n <= ComMap::PortCount && result.number == 0; ++n) {
+        if (!ComMap::find(map, n)) {
+            result.number = n;
+        }
+    }
+    if (result.number == 0) {
+        result.error =
+            QStringLiteral("%1: every COM number already stands for a device").arg(value);
+        return result;
+    }
+    result.path = path;
+    result.pin = true;
+    return result;
 }
 
 QString PortChoice::deviceLine(const QString& text, const QVector<ComPort>& map) {

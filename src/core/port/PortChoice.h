@@ -20,6 +20,20 @@ QStringList allEntries();
 // their number; the match is exact and case-sensitive. Nothing for any other text.
 std::optional<int> numberFor(const QString& text);
 
+// What a port named on the command line stands for: "COMn" (any case, blanks allowed before
+// the number) is COM n of 1 to 16; anything else is a device path, relative to the working
+// folder or, as a bare name, to /dev. A path is found in `map` by the device it finally stands
+// for; a path that exists but is not in the map gets the lowest number that stands for no
+// device (`pin`: the caller names it so), so that every other number keeps its device.
+struct PortRequest {
+    int number = 0;  // 0: see error
+    QString path;    // the device path to pin as COM number
+    bool pin = false;
+    QString error;
+};
+PortRequest request(const QString& value, const QVector<ComPort>& map,
+                    const ComMap::Resolver& resolve = ComMap::resolveLinks);
+
 // The line under the choice: which device the text's COM number stands for.
 QString deviceLine(const QString& text, const QVector<ComPort>& map);
 

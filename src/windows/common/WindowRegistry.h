@@ -5,10 +5,13 @@
 #include <functional>
 #include <typeindex>
 #include <unordered_map>
+#include <vector>
 
 class App;
 
 // One instance of each window, created on first reference. Windows are keyed by their class.
+// A window that may be open several times (a file opened from outside) has further instances
+// beside it, which get() and find() never return.
 class WindowRegistry {
   public:
     explicit WindowRegistry(App& app) : app_(app) {}
@@ -24,6 +27,14 @@ class WindowRegistry {
         }
         T* created = new T(app_);
         windows_[std::type_index(typeid(T))] = created;
+        return *created;
+    }
+
+    // A further instance, loaded and hidden; it lives until it is unloaded or the program ends.
+    template <class T>
+    T& another() {
+        T* created = new T(app_);
+        others_.emplace_back(created);
         return *created;
     }
 
@@ -58,6 +69,11 @@ class WindowRegistry {
                 return true;
             }
         }
+        for (const QPointer<QWidget>& held : others_) {
+            if (window && held.data() == window) {
+                return true;
+            }
+        }
         return false;
     }
 
@@ -69,11 +85,19 @@ class WindowRegistry {
                 return;
             }
         }
+        std::erase_if(others_, [window](const QPointer<QWidget>& held) {
+            return held.isNull() || held.data() == window;
+        });
     }
 
     // Hides every window without its closing logic (the program is ending).
     void hideAll() {
         for (auto& [type, window] : windows_) {
+            if (!window.isNull()) {
+                window->hide();
+            }
+        }
+        for (QPointer<QWidget>& window : others_) {
             if (!window.isNull()) {
                 window->hide();
             }
@@ -84,7 +108,12 @@ class WindowRegistry {
     void clear() {
         auto windows = std::move(windows_);
         windows_.clear();
+        auto others = std::move(others_);
+        others_.clear();
         for (auto& [type, window] : windows) {
+            delete window.data();
+        }
+        for (QPointer<QWidget>& window : others) {
             delete window.data();
         }
     }
@@ -92,4 +121,5 @@ class WindowRegistry {
   private:
     App& app_;
     std::unordered_map<std::type_index, QPointer<QWidget>> windows_;
+    std::vector<QPointer<QWidget>> others_;
 };

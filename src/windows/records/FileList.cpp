@@ -15,7 +15,11 @@
 #include "windows/print/PrintGrid.h"
 #include "windows/records/ListWindow.h"
 
-FileList::FileList(App& app) : AppWindow(app), grid_(new Grid(ListLayout::Columns, this)) {
+FileList::FileList(App& app)
+    : AppWindow(app),
+      grid_(new Grid(ListLayout::Columns, this)),
+      ohmRange_(app.meter.FileOhmRange),
+      voltRange_(app.meter.FileVoltRange) {
     setObjectName(QStringLiteral("FileList"));
     setWindowTitle(QStringLiteral("FileList"));
     toolbar_ = ListWindow::toolbar(this,
@@ -44,13 +48,16 @@ bool FileList::readFile(const QString& path, QString& error) {
         error = file.errorString();
         return false;
     }
+    Meter& meter = app().meter;
     BusyCursor busy;
     Progress progress(app().clock(), [this](qint64 lines) {
         setWindowTitle(QString::number(lines) + QStringLiteral(" Records Completed"));
     });
     const RecordReader::Result result =
-        RecordReader::read(file, model, app().meter.FileOhmRange, app().meter.FileVoltRange,
+        RecordReader::read(file, model, meter.FileOhmRange, meter.FileVoltRange,
                            [&progress](qint64 lines) { progress.update(lines); });
+    ohmRange_ = meter.FileOhmRange;
+    voltRange_ = meter.FileVoltRange;
     progress.finish(result.texts);
     setWindowTitle(title);
     if (!result.ok) {
@@ -68,6 +75,7 @@ void FileList::toolbarClick(const QString& key) {
 }
 
 void FileList::plot() {
-    const Meter& m = app().meter;
-    PlotList(app(), grid_->model(), PlotSource::FileList, m.FileOhmRange, m.FileVoltRange);
+    // The plot's range window plots this list again, not another opened file.
+    OfferPlotSource(app(), PlotSource::FileList, *this, grid_->model());
+    PlotList(app(), grid_->model(), PlotSource::FileList, ohmRange_, voltRange_);
 }

@@ -28,4 +28,8 @@ class FileList : public AppWindow {
 
     Grid* grid_;
     QToolBar* toolbar_;
+    // The ranges the reader found for this window's file: several lists may be open at once,
+    // and each plots in its own file's ranges.
+    QString ohmRange_;
+    QString voltRange_;
 };
