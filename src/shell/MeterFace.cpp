@@ -8,6 +8,7 @@
 #include <QRadialGradient>
 
 #include "shell/SegmentLabel.h"
+#include "windows/common/Accessibility.h"
 
 namespace {
 
@@ -49,8 +50,11 @@ class FaceKey : public QPushButton {
         : QPushButton(text, parent), top_(top), bottom_(bottom) {
         setObjectName(name);
         setGeometry(where);
-        setFocusPolicy(Qt::NoFocus);
         setCursor(Qt::ArrowCursor);
+        MarkAsDecoration(*this);
+        setAccessibleName(text);
+        setAccessibleDescription(
+            QStringLiteral("A key of the meter's picture; press it on the meter"));
     }
 
     // A lamp, the key that lights the meter's display.

@@ -22,6 +22,7 @@
 #include "shell/MeterFace.h"
 #include "shell/RecordingUi.h"
 #include "shell/ToolbarCommands.h"
+#include "windows/common/Accessibility.h"
 #include "windows/common/App.h"
 #include "windows/common/ToolbarIcons.h"
 #include "windows/graphs/GraphCommands.h"
@@ -29,12 +30,10 @@
 
 namespace {
 
-QLabel* stripLabel(QWidget* parent, const QString& name, const QColor& color, bool bold) {
+// In the desktop's text colour, so that it reads under a dark palette as under a light one.
+QLabel* stripLabel(QWidget* parent, const QString& name, bool bold) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
     QFont font = label->font();
     font.setBold(bold);
     label->setFont(font);
@@ -85,10 +84,10 @@ void Panel::buildToolbar() {
     const Button buttons[] = {
         {"Save", "Save As", QKeySequence::Save},
         {"Open", "Open File", QKeySequence::Open},
-        {"List", "List Display", {}},
-        {"Graph", "Graph Display", {}},
-        {"Sample", "PC Sampling", {}},
-        {"Memory", "Data Logger", {}},
+        {"List", "List Display", QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {"Graph", "Graph Display", QKeySequence(Qt::CTRL | Qt::Key_G)},
+        {"Sample", "PC Sampling", QKeySequence(Qt::CTRL | Qt::Key_T)},
+        {"Memory", "Data Logger", QKeySequence(Qt::CTRL | Qt::Key_D)},
         {"Stop", "Stop Recording", {}},
         {"ReSave", "", {}},
         {"Help", "Help...", QKeySequence::HelpContents},
@@ -105,6 +104,7 @@ void Panel::buildToolbar() {
     // Buttons 7 and 8 only hold the two looks of button 1.
     buttons_.value(QStringLiteral("Stop"))->setVisible(false);
     buttons_.value(QStringLiteral("ReSave"))->setVisible(false);
+    MakeToolbarAccessible(*toolbar_);
 }
 
 QWidget* Panel::buildStatusStrip() {
@@ -119,20 +119,22 @@ QWidget* Panel::buildStatusStrip() {
     lblCom_ = new ClickLabel(QStringLiteral("COM1"), strip);
     lblCom_->setObjectName(QStringLiteral("LblCom"));
     lblCom_->setToolTip(QStringLiteral("Link to the meter (click for the build)"));
+    lblCom_->setAccessibleDescription(QStringLiteral("Link to the meter"));
     QFont comFont = lblCom_->font();
     comFont.setBold(true);
     lblCom_->setFont(comFont);
     lblCom_->setMinimumWidth(lblCom_->fontMetrics().horizontalAdvance(QStringLiteral("No COM  ")));
     connect(lblCom_, &ClickLabel::clicked, this, &Panel::toggleCaption);
 
-    lblRec_ = stripLabel(strip, QStringLiteral("LblRec"), QColor(200, 30, 24), true);
-    lblRec_->setAccessibleName(QStringLiteral("Recording"));
-    lblCount_ =
-        stripLabel(strip, QStringLiteral("LblCount"), palette().color(QPalette::WindowText), false);
-    lblCount_->setAccessibleName(QStringLiteral("Records written"));
-    lblFileName_ = stripLabel(strip, QStringLiteral("LblFileName"),
-                              palette().color(QPalette::WindowText), false);
-    lblFileName_->setAccessibleName(QStringLiteral("Recording file"));
+    lblRec_ = stripLabel(strip, QStringLiteral("LblRec"), true);
+    QPalette red = lblRec_->palette();
+    red.setColor(QPalette::WindowText, QColor(220, 40, 32));
+    lblRec_->setPalette(red);
+    lblRec_->setAccessibleDescription(QStringLiteral("Recording mark"));
+    lblCount_ = stripLabel(strip, QStringLiteral("LblCount"), false);
+    lblCount_->setAccessibleDescription(QStringLiteral("Records written"));
+    lblFileName_ = stripLabel(strip, QStringLiteral("LblFileName"), false);
+    lblFileName_->setAccessibleDescription(QStringLiteral("Recording file"));
     lblFileName_->setMaximumWidth(200);
 
     row->addWidget(lblCom_);

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -15,6 +16,7 @@
 #include "platform/widgets/BusyCursor.h"
 #include "platform/widgets/Dialogs.h"
 #include "shell/Panel.h"
+#include "windows/common/Accessibility.h"
 #include "windows/common/App.h"
 #include "windows/port/SerialDevices.h"
 
@@ -36,6 +38,7 @@ Port::Port(App& app)
       cmdOk_(namedButton(this, QStringLiteral("CmdOk"), QStringLiteral("OK"))) {
     setObjectName(QStringLiteral("Port"));
     setWindowTitle(QStringLiteral("COM Port"));
+    MarkAsDialog(*this);
 
     txtCom_->setObjectName(QStringLiteral("TxtCOM"));
     txtCom_->setEditable(true);
@@ -46,12 +49,14 @@ Port::Port(App& app)
     txtCom_->completer()->setCaseSensitivity(Qt::CaseSensitive);
     txtCom_->setMinimumContentsLength(12);
     txtCom_->setAccessibleName(QStringLiteral("COM port"));
+    txtCom_->lineEdit()->setAccessibleName(QStringLiteral("COM port"));
     auto* caption = new QLabel(QStringLiteral("&Port:"), this);
     caption->setBuddy(txtCom_);
 
     lblDevice_->setObjectName(QStringLiteral("LblDevice"));
     lblDevice_->setWordWrap(true);
     lblDevice_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblDevice_->setAccessibleDescription(QStringLiteral("The device behind the chosen port"));
     QPalette dim = lblDevice_->palette();
     dim.setColor(QPalette::WindowText, dim.color(QPalette::PlaceholderText));
     lblDevice_->setPalette(dim);

@@ -48,8 +48,8 @@ class WindowOpener {
         if (name == u"Panel") {
             rig.dialogs.files.enqueue(dir.filePath(QStringLiteral("rec.Kmk")));
             rig.click(QStringLiteral("Save"));
-            const bool recorded = QTest::qWaitFor(
-                [this] { return !rig.panel->lblCount()->text().isEmpty(); }, 10000);
+            const bool recorded =
+                QTest::qWaitFor([this] { return !rig.panel->lblCount()->text().isEmpty(); }, 10000);
             return recorded ? rig.panel : nullptr;
         }
         if (name == u"List") {
@@ -101,9 +101,9 @@ class WindowOpener {
 
     // Every window of the program, by object name.
     static QStringList names() {
-        return {"Port",   "SerialDevices", "Panel",    "List",      "RealTimeX",
-                "RealTimeY", "RealTimeRange", "Memory", "DataList", "ListPlot2",
-                "Plot2Range", "FileList"};
+        return {"Port",      "SerialDevices", "Panel",         "List",
+                "RealTimeX", "RealTimeY",     "RealTimeRange", "Memory",
+                "DataList",  "ListPlot2",     "Plot2Range",    "FileList"};
     }
 
     QTemporaryDir dir;

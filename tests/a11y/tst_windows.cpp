@@ -74,8 +74,8 @@ void TestWindows::toolbarNamesFollowToolTips() {
     SimProcess sim(WindowOpener::meterArgs());
     QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
     WindowOpener opener(sim.path());
-    Panel* panel = qobject_cast<Panel*>(opener.open(QStringLiteral("List")) ? opener.rig.panel
-                                                                             : nullptr);
+    Panel* panel =
+        qobject_cast<Panel*>(opener.open(QStringLiteral("List")) ? opener.rig.panel : nullptr);
     QVERIFY(panel);
     auto* toolbar = panel->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
     QVERIFY(toolbar);
@@ -84,8 +84,8 @@ void TestWindows::toolbarNamesFollowToolTips() {
         return button ? Accessible(button)->text(QAccessible::Name) : QString();
     };
     const QList<std::pair<QString, QString>> names = {
-        {"Save", "Save As"},         {"Open", "Open File"},   {"List", "List Display"},
-        {"Graph", "Graph Display"},  {"Sample", "PC Sampling"}, {"Memory", "Data Logger"},
+        {"Save", "Save As"},        {"Open", "Open File"},     {"List", "List Display"},
+        {"Graph", "Graph Display"}, {"Sample", "PC Sampling"}, {"Memory", "Data Logger"},
         {"Help", "Help..."}};
     QSet<QKeySequence> shortcuts;
     for (const auto& [key, expected] : names) {
@@ -133,12 +133,12 @@ void TestWindows::decorativeKeys() {
     QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
     WindowOpener opener(sim.path());
     QVERIFY(opener.open(QStringLiteral("Panel")));
-    for (const char* name : {"SSCommand5", "SSCommand4", "SSCommand1", "CmdVolTage", "SSCommand3"}) {
+    for (const char* name :
+         {"SSCommand5", "SSCommand4", "SSCommand1", "CmdVolTage", "SSCommand3"}) {
         QWidget* key = opener.rig.panel->findChild<QWidget*>(QString::fromLatin1(name));
         QVERIFY2(key, name);
         QAccessibleInterface* iface = Accessible(key);
-        QVERIFY2(iface->role() != QAccessible::PushButton,
-                 name);
+        QVERIFY2(iface->role() != QAccessible::PushButton, name);
         QVERIFY2(!iface->actionInterface() || iface->actionInterface()->actionNames().isEmpty(),
                  name);
         QVERIFY2(!iface->text(QAccessible::Name).isEmpty(), name);

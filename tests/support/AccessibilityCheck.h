@@ -179,10 +179,9 @@ inline void checkTab(QWidget& window, AccessReport& report) {
         QTest::keyClick(focus, Qt::Key_Tab);
     }
     for (QWidget* stop : stops) {
-        report.expect(met.contains(stop),
-                      stop->objectName() + QLatin1Char(' ') +
-                          QString::fromLatin1(stop->metaObject()->className()) +
-                          QStringLiteral(": Tab never reaches it"));
+        report.expect(met.contains(stop), stop->objectName() + QLatin1Char(' ') +
+                                              QString::fromLatin1(stop->metaObject()->className()) +
+                                              QStringLiteral(": Tab never reaches it"));
     }
 }
 

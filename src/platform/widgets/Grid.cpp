@@ -33,6 +33,8 @@ Grid::Grid(int cols, QWidget* parent) : QTableView(parent), model_(cols) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
+    // Tab goes on to the window's next control; the arrows move in the grid.
+    setTabKeyNavigation(false);
     verticalHeader()->hide();
     // Uniform rows keep a 70,000-row list fast to show and scroll.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

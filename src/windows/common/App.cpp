@@ -1,11 +1,15 @@
 #include "windows/common/App.h"
 
+#include "windows/common/Accessibility.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 App::App(Dialogs& dialogs, Clock& clock, Shell& shell, QObject* parent)
-    : Session(clock, parent), dialogs_(dialogs), shell_(shell), windows_(*this) {}
+    : Session(clock, parent), dialogs_(dialogs), shell_(shell), windows_(*this) {
+    InstallAccessibility();
+}
 
 App::~App() {
     windows_.clear();

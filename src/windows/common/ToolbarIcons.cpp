@@ -180,6 +180,36 @@ void drawHelp(QPainter& p) {
     p.drawText(QRectF(3, 3.5, 26, 26), Qt::AlignCenter, QStringLiteral("?"));
 }
 
+void drawPrinter(QPainter& p) {
+    p.setPen(outlinePen());
+    p.setBrush(QColor(250, 250, 246));
+    p.drawRect(QRectF(9, 3, 14, 9));
+    p.setBrush(vertical(10, 24, QColor(150, 160, 172), QColor(92, 102, 114)));
+    p.drawRoundedRect(QRectF(3, 11, 26, 13), 2.5, 2.5);
+    p.setBrush(QColor(250, 250, 246));
+    p.drawRect(QRectF(9, 19, 14, 10));
+    p.setPen(QPen(QColor(150, 160, 170), 1.0));
+    p.drawLine(QPointF(11.5, 22.5), QPointF(20.5, 22.5));
+    p.drawLine(QPointF(11.5, 25.5), QPointF(20.5, 25.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(110, 200, 120));
+    p.drawEllipse(QPointF(25, 15), 1.3, 1.3);
+}
+
+// A scale's two limits and the range between them.
+void drawLimit(QPainter& p) {
+    p.setPen(outlinePen());
+    p.setBrush(QColor(255, 255, 255));
+    p.drawRoundedRect(QRectF(3, 4, 26, 24), 2, 2);
+    p.setPen(QPen(QColor(214, 48, 40), 1.6, Qt::DashLine, Qt::FlatCap));
+    p.drawLine(QPointF(5, 9), QPointF(27, 9));
+    p.drawLine(QPointF(5, 23), QPointF(27, 23));
+    p.setPen(QPen(QColor(36, 96, 200), 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(16, 11.5), QPointF(16, 20.5));
+    p.drawPolyline(QPolygonF({QPointF(12.5, 14.5), QPointF(16, 11), QPointF(19.5, 14.5)}));
+    p.drawPolyline(QPolygonF({QPointF(12.5, 17.5), QPointF(16, 21), QPointF(19.5, 17.5)}));
+}
+
 void drawMeter(QPainter& p) {
     p.setPen(QPen(QColor(120, 64, 8), 1.0));
     p.setBrush(vertical(1, 31, QColor(250, 178, 72), QColor(196, 108, 18)));
@@ -208,7 +238,7 @@ std::function<void(QPainter&)> painterFor(const QString& key) {
     if (key == QLatin1String("List")) {
         return drawList;
     }
-    if (key == QLatin1String("Graph")) {
+    if (key == QLatin1String("Graph") || key == QLatin1String("Plot")) {
         return drawGraph;
     }
     if (key == QLatin1String("Sample")) {
@@ -219,6 +249,12 @@ std::function<void(QPainter&)> painterFor(const QString& key) {
     }
     if (key == QLatin1String("Stop")) {
         return drawStop;
+    }
+    if (key == QLatin1String("Print")) {
+        return drawPrinter;
+    }
+    if (key == QLatin1String("Limit")) {
+        return drawLimit;
     }
     if (key == QLatin1String("Help")) {
         return drawHelp;

@@ -3,8 +3,9 @@
 #include <QIcon>
 #include <QString>
 
-// The main toolbar's pictures, painted in code so that they stay sharp at any scale. Keys as
-// the toolbar's: Save, Open, List, Graph, Sample, Memory, Stop, ReSave, Help.
+// Every button's picture, painted in code so that it stays sharp at any scale and never depends
+// on the desktop's icon theme. Keys as the toolbars': Save, Open, List, Graph, Sample, Memory,
+// Stop, ReSave, Help; the list windows' Plot and Print; the charts' Limit.
 QIcon ToolbarIcon(const QString& key);
 
 // The program's own icon: the meter's amber body and its display.

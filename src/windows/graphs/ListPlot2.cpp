@@ -89,6 +89,8 @@ void ListPlot2::addLabel(const QString& name, int anchorX, int top, Qt::Alignmen
                          const QString& text) {
     auto* label = new QLabel(text, this);
     label->setObjectName(name);
+    // Printed on the plot's paper: black whatever the desktop's palette.
+    colour(label, Qt::black);
     label->setAlignment(alignment | Qt::AlignTop);
     const Placed placed{label, anchorX, top, alignment};
     labels_.insert(name, placed);

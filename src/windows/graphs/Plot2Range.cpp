@@ -3,13 +3,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 
 #include "core/layout/RangeChecks.h"
 #include "platform/GridModel.h"
 #include "platform/TextRules.h"
 #include "platform/widgets/Dialogs.h"
 #include "platform/widgets/Grid.h"
+#include "windows/common/Accessibility.h"
 #include "windows/common/App.h"
 #include "windows/graphs/ListPlot2.h"
 #include "windows/graphs/PlotCommands.h"
@@ -40,6 +40,7 @@ QString single(float value) {
 Plot2Range::Plot2Range(App& app) : AppWindow(app) {
     setObjectName(QStringLiteral("Plot2Range"));
     setWindowTitle(QStringLiteral("Plot Range"));
+    MarkAsDialog(*this);
     setFixedSize(4875 / TwipsPerPixel, 1335 / TwipsPerPixel);
 
     QFont sans(QStringLiteral("MS Sans Serif"));
@@ -90,8 +91,7 @@ Plot2Range::Plot2Range(App& app) : AppWindow(app) {
     connect(okButton, &QPushButton::clicked, this, &Plot2Range::ok);
 
     // There is no cancel button; Escape closes the dialog without a change.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &AppWindow::unload);
+    CloseOnEscape(*this);
 }
 
 void Plot2Range::showEvent(QShowEvent* event) {

@@ -5,12 +5,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "core/layout/RangeChecks.h"
 #include "platform/TextRules.h"
 #include "platform/widgets/Dialogs.h"
+#include "windows/common/Accessibility.h"
 #include "windows/common/App.h"
 #include "windows/graphs/GraphCommands.h"
 #include "windows/graphs/RealTimeX.h"
@@ -62,6 +62,7 @@ RealTimeRange::RealTimeRange(App& app)
       textCounts_(box(QStringLiteral("TextCounts"), QStringLiteral("Counts"), this)) {
     setObjectName(QStringLiteral("RealTimeRange"));
     setWindowTitle(QStringLiteral("Real Time Range"));
+    MarkAsDialog(*this);
     setFont(QFont(QStringLiteral("Times New Roman")));
 
     auto* layout = new QVBoxLayout(this);
@@ -84,8 +85,7 @@ RealTimeRange::RealTimeRange(App& app)
         connect(edit, &QLineEdit::returnPressed, this, &RealTimeRange::ok);
     }
     // There is no cancel button; Escape closes the dialog without a change.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &AppWindow::unload);
+    CloseOnEscape(*this);
 
     const Meter& meter = app.meter;
     textXMax_->setText(QString::number(meter.GraphOhmMax));

@@ -134,6 +134,8 @@ void StripChartWindow::relayout() {
     const QPointF caption = layout_.unitCaptionTopLeft();
     painter.drawText(QPointF(px(caption.x()), px(caption.y()) + metrics.ascent()),
                      design_.unitCaption(meter.MilliOhmUnit));
+    painter.end();
+    describe();
 }
 
 void StripChartWindow::makeTickLines() {
@@ -229,6 +231,23 @@ void StripChartWindow::tick() {
     }
     painter.end();
     canvas_->update(dirty | drawnOver_);
+    describe();
+}
+
+void StripChartWindow::describe() {
+    const Meter& meter = app().meter;
+    QString text = QStringLiteral("Scale %1 to %2 %3")
+                       .arg(design_.scaleMin(meter))
+                       .arg(design_.scaleMax(meter))
+                       .arg(design_.unitCaption(meter.MilliOhmUnit));
+    const QString latest = design_.readingText(meter).trimmed();
+    if (!latest.isEmpty()) {
+        text += QStringLiteral(", latest ") + latest;
+    }
+    // Said again only when it changes, not at every tick.
+    if (canvas_->accessibleDescription() != text) {
+        canvas_->setAccessibleDescription(text);
+    }
 }
 
 void StripChartWindow::onUnload() {

@@ -50,6 +50,8 @@ class StripChartWindow : public AppWindow {
     // The lines every tick lays across the whole plot width, after a relayout.
     void makeTickLines();
     QRect drawTimeLabel(QPainter& painter, float traceX);
+    // The painted chart in words for a screen reader: its scale and the latest reading.
+    void describe();
     void showLimit();
     void print();
 

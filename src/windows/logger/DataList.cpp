@@ -1,8 +1,6 @@
 #include "windows/logger/DataList.h"
 
 #include <QAction>
-#include <QIcon>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -14,41 +12,20 @@
 #include "windows/common/App.h"
 #include "windows/graphs/PlotCommands.h"
 #include "windows/print/PrintGrid.h"
+#include "windows/records/ListWindow.h"
 #include "windows/records/SaveGrid.h"
 
-DataList::DataList(App& app)
-    : AppWindow(app), toolbar_(new QToolBar(this)), grid_(new Grid(ListLayout::Columns, this)) {
+DataList::DataList(App& app) : AppWindow(app), grid_(new Grid(ListLayout::Columns, this)) {
     setObjectName(QStringLiteral("DataList"));
     setWindowTitle(QStringLiteral("Data List"));
     OfferPlotSource(app, PlotSource::DataList, *this, grid_->model());
-    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
-    // Named as in the other list windows: a desktop without an icon theme has no print icon.
-    toolbar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    struct Button {
-        const char* key;
-        const char* tooltip;
-        const char* themeIcon;
-        QStyle::StandardPixmap icon;  // where the desktop's theme has none
-        QKeySequence::StandardKey shortcut;
-    };
-    static const Button buttons[] = {
-        {"Save", "Save As", "document-save-as", QStyle::SP_DialogSaveButton, QKeySequence::Save},
-        {"Plot", "Plot", "office-chart-line", QStyle::SP_FileDialogContentsView,
-         QKeySequence::UnknownKey},
-        {"Print", "Print", "document-print", QStyle::SP_FileIcon, QKeySequence::Print},
-    };
-    for (const Button& b : buttons) {
-        const QString key = QString::fromLatin1(b.key);
-        const QIcon icon =
-            QIcon::fromTheme(QString::fromLatin1(b.themeIcon), style()->standardIcon(b.icon));
-        QAction* action = toolbar_->addAction(icon, key);
-        action->setObjectName(key);
-        action->setToolTip(QString::fromLatin1(b.tooltip));
-        if (b.shortcut != QKeySequence::UnknownKey) {
-            action->setShortcut(b.shortcut);
-        }
-        buttons_.insert(key, action);
-        connect(action, &QAction::triggered, this, [this, key] { toolbarClick(key); });
+    toolbar_ = ListWindow::toolbar(this,
+                                   {{QStringLiteral("Save"), QStringLiteral("Save As")},
+                                    {QStringLiteral("Plot"), QStringLiteral("Plot")},
+                                    {QStringLiteral("Print"), QStringLiteral("Print")}},
+                                   [this](const QString& key) { toolbarClick(key); });
+    for (QAction* action : toolbar_->actions()) {
+        buttons_.insert(action->objectName(), action);
     }
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(toolbar_);
@@ -57,11 +34,7 @@ DataList::DataList(App& app)
     // Wide enough for all five columns, as the other list windows open.
     resize(480, 420);
 
-    // Right of the main window, level with its top.
-    if (const QWidget* panel = app.mainWindow()) {
-        const QRect frame = panel->frameGeometry();
-        move(frame.x() + frame.width(), frame.y());
-    }
+    ListWindow::placeBesidePanel(app, *this);
 }
 
 void DataList::toolbarClick(const QString& key) {

@@ -63,9 +63,9 @@ Memory::Memory(App& app)
     grid_->setAccessibleName(QStringLiteral("Comparison"));
     ssPanel1_->setObjectName(QStringLiteral("SSPanel1"));
     ssPanel2_->setObjectName(QStringLiteral("SSPanel2"));
-    lblSize_->setAccessibleName(QStringLiteral("Memory Size"));
-    lblRemain_->setAccessibleName(QStringLiteral("Remained"));
-    lblMessage_->setAccessibleName(QStringLiteral("Download progress"));
+    lblSize_->setAccessibleDescription(QStringLiteral("Memory Size"));
+    lblRemain_->setAccessibleDescription(QStringLiteral("Remained"));
+    lblMessage_->setAccessibleDescription(QStringLiteral("Download progress"));
     cmdCompare_->setObjectName(QStringLiteral("CmdCompare"));
     cmdCancel_->setObjectName(QStringLiteral("CmdCancel"));
     cmdCancel_->setToolTip(QStringLiteral("Stop the download"));
@@ -98,7 +98,14 @@ Memory::Memory(App& app)
         }
     });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, cmdCancel_, &QPushButton::click);
+    // Escape stops a download; with none running it closes the window.
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (download_) {
+            cmdCancel_->click();
+        } else {
+            close();
+        }
+    });
     connect(gridSet_, &Grid::cellClicked, this,
             [this](int row, int) { ListSetCommand(this->app(), row); });
     // Enter on a set lists it, as a click does.

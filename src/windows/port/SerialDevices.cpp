@@ -31,6 +31,8 @@ SerialDevices::SerialDevices(QWidget* parent)
                                        QStringLiteral("USB ID"), QStringLiteral("Serial number"),
                                        QStringLiteral("State")});
     table_->verticalHeader()->hide();
+    // Tab goes on to the buttons; the arrows move in the table.
+    table_->setTabKeyNavigation(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->horizontalHeader()->setStretchLastSection(true);

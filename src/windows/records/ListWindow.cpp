@@ -1,28 +1,18 @@
 #include "windows/records/ListWindow.h"
 
 #include <QAction>
-#include <QIcon>
 #include <QKeySequence>
-#include <QStyle>
 #include <QToolBar>
 
 #include "core/records/ListLayout.h"
 #include "platform/widgets/Grid.h"
+#include "windows/common/Accessibility.h"
 #include "windows/common/App.h"
+#include "windows/common/ToolbarIcons.h"
 
 namespace ListWindow {
 
 namespace {
-
-QIcon iconFor(const QWidget& parent, const QString& key) {
-    if (key == QStringLiteral("Save")) {
-        return parent.style()->standardIcon(QStyle::SP_DialogSaveButton);
-    }
-    if (key == QStringLiteral("Print")) {
-        return QIcon::fromTheme(QStringLiteral("document-print"));
-    }
-    return QIcon::fromTheme(QStringLiteral("x-office-spreadsheet"));
-}
 
 // Keyboard access: toolbar buttons take no focus, so each command has its shortcut.
 QKeySequence shortcutFor(const QString& key) {
@@ -57,12 +47,14 @@ QToolBar* toolbar(QWidget* parent, const QList<std::pair<QString, QString>>& key
     bar->setAccessibleName(QStringLiteral("Toolbar"));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     for (const auto& [key, tooltip] : keysAndTooltips) {
-        QAction* action = bar->addAction(iconFor(*parent, key), key);
+        QAction* action = bar->addAction(ToolbarIcon(key), key);
         action->setObjectName(key);
         action->setToolTip(tooltip);
         action->setShortcut(shortcutFor(key));
         QObject::connect(action, &QAction::triggered, parent, [click, key] { click(key); });
     }
+    MakeToolbarAccessible(*bar);
+    CloseOnEscape(*parent);
     return bar;
 }
 

@@ -18,7 +18,8 @@ namespace ListWindow {
 void placeBesidePanel(App& app, QWidget& window);
 // Sets each column's width from its sample text in the grid's font.
 void setWidths(Grid& grid, int firstCol = 0, int lastCol = 4);
-// The window's "Toolbar1": one button per key; `click` gets the key.
+// The window's "Toolbar1": one button per key, with its own picture and shortcut; `click` gets
+// the key. Escape closes the window.
 QToolBar* toolbar(QWidget* parent, const QList<std::pair<QString, QString>>& keysAndTooltips,
                   std::function<void(const QString&)> click);
 
