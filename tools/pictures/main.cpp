@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QInputDialog>
+#include <QPalette>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -76,6 +77,36 @@ bool waitFor(Sender* sender, Signal signal, int timeoutMs = WaitMs) {
     return came;
 }
 
+QPalette darkPalette() {
+    QPalette p;
+    const QColor window(45, 47, 50);
+    const QColor base(30, 31, 34);
+    const QColor text(230, 230, 228);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(150, 150, 148));
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(58, 60, 64));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, QColor(255, 90, 80));
+    p.setColor(QPalette::Light, QColor(80, 82, 86));
+    p.setColor(QPalette::Midlight, QColor(66, 68, 72));
+    p.setColor(QPalette::Mid, QColor(40, 41, 44));
+    p.setColor(QPalette::Dark, QColor(24, 25, 27));
+    p.setColor(QPalette::Shadow, QColor(10, 10, 12));
+    p.setColor(QPalette::Highlight, QColor(61, 124, 204));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(110, 170, 240));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 118));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 118));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 118));
+    return p;
+}
+
 class Album {
   public:
     explicit Album(QString folder) : folder_(std::move(folder)) {}
@@ -111,11 +142,19 @@ int main(int argc, char* argv[]) {
     }
     defaultHandler = qInstallMessageHandler(quietHandler);
     QApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kelvomark-pictures OUTDIR\n");
+    QStringList args = QCoreApplication::arguments().mid(1);
+    // The same pictures under a dark desktop palette, to see that everything but the meter's
+    // picture and the charts' paper follows it.
+    const bool dark = args.removeAll(QStringLiteral("--dark")) > 0;
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: kelvomark-pictures [--dark] OUTDIR\n");
         return 2;
     }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
+    if (dark) {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(darkPalette());
+    }
+    const QString folder = args.first();
     QTemporaryDir work;
     if (!QDir().mkpath(folder) || !work.isValid()) {
         fail("cannot make the folders");
