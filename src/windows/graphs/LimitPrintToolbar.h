@@ -16,6 +16,8 @@ void SetUpLimitPrintToolbar(QToolBar& toolbar, Window& window, void (Window::*li
     toolbar.setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     toolbar.setIconSize(QSize(16, 16));
     toolbar.setMovable(false);
+    // It lies over the paper: its own background keeps its texts readable under any palette.
+    toolbar.setAutoFillBackground(true);
     QAction* limitAction =
         toolbar.addAction(ToolbarIcon(QStringLiteral("Limit")), QStringLiteral("Limit"));
     limitAction->setObjectName(QStringLiteral("Limit"));
