@@ -10,7 +10,7 @@
 
 App::App(Dialogs& dialogs, Clock& clock, Shell& shell, QObject* parent)
     : QObject(parent),
-      dialogs_(dialogs),
+      dialogs_(std::make_unique<WatchedDialogs>(dialogs)),
       clock_(clock),
       shell_(shell),
       link_(std::make_unique<SerialLink>()),

@@ -6,9 +6,9 @@
 
 #include "app/State.h"
 #include "app/WindowRegistry.h"
+#include "platform/WatchedDialogs.h"
 
 class Clock;
-class Dialogs;
 class Receiver;
 class Sampler;
 class SerialLink;
@@ -28,7 +28,8 @@ class App : public QObject {
     Rs232 rs232;
     PanelState panel;
 
-    Dialogs& dialogs() const { return dialogs_; }
+    // Every question to the person goes through here.
+    WatchedDialogs& dialogs() const { return *dialogs_; }
     Clock& clock() const { return clock_; }
     Shell& shell() const { return shell_; }
     WindowRegistry& windows() { return windows_; }
@@ -51,7 +52,7 @@ class App : public QObject {
     void shutdown();
 
   private:
-    Dialogs& dialogs_;
+    std::unique_ptr<WatchedDialogs> dialogs_;
     Clock& clock_;
     Shell& shell_;
     std::unique_ptr<SerialLink> link_;
