@@ -14,5 +14,9 @@ int main(int argc, char* argv[]) {
         TestLoggerPath t;
         status |= RunTests(t, argc, argv);
     }
+    {
+        TestUnderDialog t;
+        status |= RunTests(t, argc, argv);
+    }
     return status;
 }
