@@ -103,8 +103,8 @@ QVector<Page> makeCommandPages() {
         QStringLiteral(
             "Records as the desktop program's Save does, into the same file form: the header line "
             "in the ranges of the first reading, then one numbered line every S seconds with its "
-            "true date and time, TAB-separated, ended by CR LF. Each line is on the disk before "
-            "the next is taken. The recording starts with the first reading."),
+            "true date and time, TAB-separated, ended by CR LF. Each line is on the disk within a "
+            "second. The recording starts with the first reading."),
         QStringLiteral(
             "While the meter is silent (\"No COM\") or its adapter is unplugged nothing is "
             "recorded, and the stamps show the gap; an unplugged adapter is opened again every "

@@ -358,13 +358,22 @@ void Downloader::onFinished(LoggerDownload::Outcome outcome) {
             exit = lister_.list(QByteArray(), {});
             break;
         case LoggerDownload::Outcome::Failed:
+        case LoggerDownload::Outcome::TooManySets:
+        case LoggerDownload::Outcome::PortLost:
+            // The sets found before the failure, as the window keeps them.
             for (const QString& row : rows_) {
                 Console::out(row);
             }
-            console_.message(port + (SerialLink::meansDeviceLost(meter_.link().port().error())
-                                         ? QStringLiteral("the device went away during the "
-                                                          "download")
-                                         : QStringLiteral("the meter's answer is malformed")));
+            if (outcome == LoggerDownload::Outcome::TooManySets) {
+                console_.message(port + QStringLiteral("stopped after %1 sets: the logger's "
+                                                       "answer holds more than the meter can")
+                                            .arg(rows_.size()));
+            } else if (outcome == LoggerDownload::Outcome::PortLost ||
+                       SerialLink::meansDeviceLost(meter_.link().port().error())) {
+                console_.message(port + QStringLiteral("the device went away during the download"));
+            } else {
+                console_.message(port + QStringLiteral("the meter's answer is malformed"));
+            }
             break;
         case LoggerDownload::Outcome::Stalled:
             console_.message(port + QStringLiteral("the meter stopped in the middle of its "

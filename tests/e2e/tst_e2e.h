@@ -27,3 +27,11 @@ class TestLoggerPath : public QObject {
     void stallEndsDownload();
     void listWhileMeterSilent();
 };
+
+// A window the program closes by itself while one of its questions is on screen.
+class TestUnderDialog : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void rangeChange_data();
+    void rangeChange();
+};

@@ -1,11 +1,47 @@
 #pragma once
 
+#include <QMetaObject>
 #include <QTest>
+#include <vector>
+
+// Runs a test object with the command line's options and only those test functions it has;
+// skips it when functions are named and none is its own. So one executable can hold several
+// test objects and still run a single function by name.
+inline int RunTestObject(QObject& test, int argc, char* argv[]) {
+    const QMetaObject* meta = test.metaObject();
+    std::vector<char*> args{argv[0]};
+    bool named = false;
+    bool own = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg = argv[i];
+        if (arg.startsWith('-')) {
+            args.push_back(argv[i]);
+            // Options that take a value.
+            if ((arg == "-o" || arg == "-maxwarnings" || arg == "-eventdelay" ||
+                 arg == "-keydelay" || arg == "-mousedelay") &&
+                i + 1 < argc) {
+                args.push_back(argv[++i]);
+            }
+            continue;
+        }
+        named = true;
+        const qsizetype colon = arg.indexOf(':');
+        const QByteArray function = colon < 0 ? arg : arg.left(colon);
+        if (meta->indexOfMethod(function + "()") >= 0) {
+            own = true;
+            args.push_back(argv[i]);
+        }
+    }
+    if (named && !own) {
+        return 0;
+    }
+    return QTest::qExec(&test, int(args.size()), args.data());
+}
 
 template <class Test>
 int RunTest(int argc, char* argv[]) {
     Test test;
-    return QTest::qExec(&test, argc, argv);
+    return RunTestObject(test, argc, argv);
 }
 
 // Runs several Qt Test classes in one executable, each in turn on a fresh object; the result is

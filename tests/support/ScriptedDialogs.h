@@ -11,6 +11,8 @@
 // An empty script answers Cancel.
 class ScriptedDialogs final : public Dialogs {
   public:
+    // What is on screen, for whileShown.
+    enum class Kind { Message, Input, OpenFile, SaveFile, Printer };
     struct Shown {
         Icon icon;
         QString title;
@@ -32,31 +34,46 @@ class ScriptedDialogs final : public Dialogs {
     QString lastFilter;
     // Called when a message is shown, for a test that acts inside a modal wait.
     std::function<void(const Shown&)> onMessage;
+    // Called with the question's window while the question is on screen, before its answer: a
+    // person who takes their time. The program's events go on meanwhile if it runs a loop.
+    std::function<void(Kind, QWidget*)> whileShown;
 
-    void message(QWidget*, Icon icon, const QString& title, const QString& text) override {
+    void message(QWidget* parent, Icon icon, const QString& title, const QString& text) override {
         messages.append({icon, title, text});
         if (onMessage) {
             onMessage(messages.last());
         }
+        onScreen(Kind::Message, parent);
     }
-    QString input(QWidget*, const QString& prompt, const QString& title,
+    QString input(QWidget* parent, const QString& prompt, const QString& title,
                   const QString& defaultText) override {
         prompts.append({prompt, title, defaultText});
+        onScreen(Kind::Input, parent);
         return inputs.isEmpty() ? QString() : inputs.dequeue();
     }
-    QString openFile(QWidget*, const QString& filter, int) override {
+    QString openFile(QWidget* parent, const QString& filter, int) override {
         lastFilter = filter;
+        onScreen(Kind::OpenFile, parent);
         return files.isEmpty() ? QString() : files.dequeue();
     }
-    QString saveFile(QWidget*, const QString& filter, int, bool) override {
+    QString saveFile(QWidget* parent, const QString& filter, int, bool) override {
         lastFilter = filter;
+        onScreen(Kind::SaveFile, parent);
         return files.isEmpty() ? QString() : files.dequeue();
     }
-    bool choosePrinter(QWidget*, QPrinter& printer) override {
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override {
+        onScreen(Kind::Printer, parent);
         const bool ok = !printerAnswers.isEmpty() && printerAnswers.dequeue();
         if (ok && printerSetup) {
             printerSetup(printer);
         }
         return ok;
+    }
+
+  private:
+    void onScreen(Kind kind, QWidget* parent) {
+        if (whileShown) {
+            whileShown(kind, parent);
+        }
     }
 };

@@ -7,7 +7,10 @@
 #include <QFileInfo>
 
 App::App(Dialogs& dialogs, Clock& clock, Shell& shell, QObject* parent)
-    : Session(clock, parent), dialogs_(dialogs), shell_(shell), windows_(*this) {
+    : Session(clock, parent),
+      dialogs_(std::make_unique<WatchedDialogs>(dialogs)),
+      shell_(shell),
+      windows_(*this) {
     InstallAccessibility();
 }
 

@@ -7,9 +7,9 @@
 
 #include "core/Session.h"
 #include "platform/GridModel.h"
+#include "platform/widgets/WatchedDialogs.h"
 #include "windows/common/WindowRegistry.h"
 
-class Dialogs;
 class Shell;
 
 // The program as its windows see it: the headless session under them, the dialogs, the
@@ -21,7 +21,8 @@ class App : public Session {
     App(Dialogs& dialogs, Clock& clock, Shell& shell, QObject* parent = nullptr);
     ~App() override;
 
-    Dialogs& dialogs() const { return dialogs_; }
+    // Every question to the person goes through here.
+    WatchedDialogs& dialogs() const { return *dialogs_; }
     Shell& shell() const { return shell_; }
     WindowRegistry& windows() { return windows_; }
 
@@ -50,7 +51,7 @@ class App : public Session {
     void linkStateStale();
 
   private:
-    Dialogs& dialogs_;
+    std::unique_ptr<WatchedDialogs> dialogs_;
     Shell& shell_;
     WindowRegistry windows_;
     QPointer<QWidget> mainWindow_;

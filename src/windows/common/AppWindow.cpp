@@ -14,7 +14,9 @@ void AppWindow::unload() {
     onUnload();
     app_.windows().forget(this);
     hide();
-    deleteLater();
+    // A question may be on screen, its event loop running below this call: if this window asked
+    // it, the code that asked goes on with the window once it is answered.
+    app_.dialogs().afterAnswers(this, [this] { deleteLater(); });
 }
 
 void AppWindow::closeEvent(QCloseEvent* event) {
