@@ -95,6 +95,11 @@ void TestWindows::toolbarNamesFollowToolTips() {
         shortcuts.insert(shortcut);
     }
     QCOMPARE(shortcuts.size(), names.size());
+    // Every button a screen reader meets has a name, hidden ones and Qt's overflow button too.
+    for (QToolButton* button : toolbar->findChildren<QToolButton*>()) {
+        QVERIFY2(!Accessible(button)->text(QAccessible::Name).isEmpty(),
+                 qPrintable(button->objectName()));
+    }
 
     opener.rig.dialogs.files.enqueue(opener.dir.filePath(QStringLiteral("rec.Kmk")));
     QTest::keySequence(panel, panel->toolbarButton(QStringLiteral("Save"))->shortcut());

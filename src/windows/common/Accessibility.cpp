@@ -107,6 +107,11 @@ void MakeToolbarAccessible(QToolBar& toolbar) {
         name();
         QObject::connect(action, &QAction::changed, button, name);
     }
+    // Qt's own button for what does not fit when the window is narrow; a screen reader lists it
+    // even while hidden.
+    if (auto* more = toolbar.findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        more->setAccessibleName(QStringLiteral("More Buttons"));
+    }
 }
 
 void CloseOnEscape(QWidget& window) {
