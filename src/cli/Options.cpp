@@ -92,16 +92,11 @@ std::optional<PortSpec> PortSpec::Parse(const QString& text) {
         spec.comNo = *number;
         return spec;
     }
-    static const QRegularExpression com(QStringLiteral("^(?:COM\\s*)?([0-9]+)$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = com.match(text.trimmed());
-    if (match.hasMatch()) {
-        const std::optional<qint64> number =
-            OptionValues::Whole(match.captured(1), 1, ComMap::PortCount);
-        if (!number) {
+    if (const std::optional<int> number = PortChoice::writtenNumber(text, true)) {
+        if (*number == 0) {
             return std::nullopt;
         }
-        spec.comNo = int(*number);
+        spec.comNo = *number;
         return spec;
     }
     if (text.contains(u'/')) {

@@ -94,6 +94,12 @@ QString Records(qint64 n) {
 }
 
 // FILE-2.Kmk for FILE.Kmk and n = 2; FILE-2 for a name without an extension.
+// The reading's ranges as a recording's header names them: "40mOhm 4Voltage".
+QString Ranges(const Meter& m) {
+    return RecordFormat::ohmHeader(m.OhmRange, m.MilliOhmUnit) + u' ' +
+           RecordFormat::voltHeader(m.VoltRange);
+}
+
 QString Numbered(const QString& file, int n) {
     const QFileInfo info(file);
     const QString suffix = info.suffix();
@@ -211,9 +217,7 @@ bool Recorder::startFile(const QString& path) {
     current_ = path;
     files_.append(path);
     inFile_ = 0;
-    const Meter& m = meter_.meter;
-    fileRanges_ = RecordFormat::ohmHeader(m.OhmRange, m.MilliOhmUnit) + u' ' +
-                  RecordFormat::voltHeader(m.VoltRange);
+    fileRanges_ = Ranges(meter_.meter);
     return true;
 }
 
@@ -273,8 +277,7 @@ void Recorder::afterStop() {
         return;
     }
     const Meter& m = meter_.meter;
-    const QString now = RecordFormat::ohmHeader(m.OhmRange, m.MilliOhmUnit) + u' ' +
-                        RecordFormat::voltHeader(m.VoltRange);
+    const QString now = Ranges(m);
     const QString why =
         m.RecordRangeCode != m.RangeCode
             ? QStringLiteral("the meter changed range from %1 to %2").arg(fileRanges_, now)

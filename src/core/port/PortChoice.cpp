@@ -29,18 +29,32 @@ std::optional<int> PortChoice::numberFor(const QString& text) {
     return std::nullopt;
 }
 
+std::optional<int> PortChoice::writtenNumber(const QString& text, bool bare) {
+    static const QRegularExpression com(QStringLiteral("^COM\\s*([0-9]+)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression number(QStringLiteral("^([0-9]+)$"));
+    const QString trimmed = text.trimmed();
+    QRegularExpressionMatch match = com.match(trimmed);
+    if (!match.hasMatch() && bare) {
+        match = number.match(trimmed);
+    }
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int n = match.captured(1).toInt(&ok);
+    return ok && n >= 1 && n <= ComMap::PortCount ? n : 0;
+}
+
 PortChoice::PortRequest PortChoice::request(const QString& value, const QVector<ComPort>& map,
                                             const ComMap::Resolver& resolve) {
     PortRequest result;
-    static const QRegularExpression com(QStringLiteral("^COM *([0-9]+)$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    if (const QRegularExpressionMatch match = com.match(value); match.hasMatch()) {
-        const int number = match.captured(1).toInt();
-        if (number < 1 || number > ComMap::PortCount) {
+    if (const std::optional<int> number = writtenNumber(value, false)) {
+        if (*number == 0) {
             result.error =
                 QStringLiteral("%1 is not one of COM1 to COM%2").arg(value).arg(ComMap::PortCount);
         } else {
-            result.number = number;
+            result.number = *number;
         }
         return result;
     }

@@ -20,6 +20,10 @@ QStringList allEntries();
 // their number; the match is exact and case-sensitive. Nothing for any other text.
 std::optional<int> numberFor(const QString& text);
 
+// A COM number written out: "COM3", "com 3", the list's "COM  3" and, when `bare`, "3". Nothing
+// when the text is no such thing; 0 when it names a number outside 1 to 16.
+std::optional<int> writtenNumber(const QString& text, bool bare);
+
 // What a port named on the command line stands for: "COMn" (any case, blanks allowed before
 // the number) is COM n of 1 to 16; anything else is a device path, relative to the working
 // folder or, as a bare name, to /dev. A path is found in `map` by the device it finally stands
