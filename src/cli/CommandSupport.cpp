@@ -1,4 +1,7 @@
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
 #include "cli/Commands.h"
 #include "core/port/PortChoice.h"
@@ -46,6 +49,44 @@ bool PortOption(const Arguments& arguments, PortSpec& port, QString& error) {
     }
     port = *parsed;
     return true;
+}
+
+namespace {
+
+// Why no new file can be made in `dir`, tried by making one; empty when one can.
+QString FolderRefusal(const QString& dir) {
+    QTemporaryFile probe(QDir(dir).filePath(QStringLiteral(".kelvomark-XXXXXX")));
+    return probe.open() ? QString() : probe.errorString();
+}
+
+}  // namespace
+
+bool CheckFolder(const QString& dir, QString& error) {
+    const QString why = FolderRefusal(dir);
+    if (!why.isEmpty()) {
+        error = QStringLiteral("cannot write in %1: %2").arg(dir, why);
+    }
+    return why.isEmpty();
+}
+
+bool CheckOutput(const QString& path, bool overwrite, QString& error) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        error = QStringLiteral("%1 is a folder").arg(path);
+        return false;
+    }
+    if (info.exists() && !overwrite) {
+        error = QStringLiteral("%1 exists; --overwrite replaces it").arg(path);
+        return false;
+    }
+    const QString dir = info.absolutePath();
+    const QString why = QFileInfo(dir).isDir()
+                            ? FolderRefusal(dir)
+                            : QStringLiteral("the folder %1 does not exist").arg(dir);
+    if (!why.isEmpty()) {
+        error = QStringLiteral("cannot write %1: %2").arg(path, why);
+    }
+    return why.isEmpty();
 }
 
 void Quit(Exit exit) {

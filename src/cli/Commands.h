@@ -24,6 +24,11 @@ namespace CommandSupport {
 QString OpenFailure(const PortSpec& port, SerialLink::OpenResult result, const QString& path);
 // The port option of a command; false with `error` when it is not a port.
 bool PortOption(const Arguments& arguments, PortSpec& port, QString& error);
+// Whether a command may write `path`: not a folder, not an existing file unless `overwrite`, in
+// a folder that exists and takes new files. False with the message that says why not.
+bool CheckOutput(const QString& path, bool overwrite, QString& error);
+// Whether new files can be made in `dir`, tried by making one; false with the message.
+bool CheckFolder(const QString& dir, QString& error);
 // Ends the event loop with `exit`.
 void Quit(Exit exit);
 // Runs the event loop; its exit status.

@@ -26,6 +26,12 @@ Item port() {
                                  "device path. Default: COM 1."));
 }
 
+Item anyFile() {
+    return option({QStringLiteral("any-file")}, QString(),
+                  QStringLiteral("Reads FILE all the same when its first line is not the header "
+                                 "of a recording or a saved list."));
+}
+
 Item paper() {
     return option({QStringLiteral("paper")}, QStringLiteral("SIZE"),
                   QStringLiteral("A4 (the default) or Letter."));
@@ -61,7 +67,7 @@ QVector<Page> makeCommandPages() {
     Page read;
     read.command = QStringLiteral("read");
     read.usage = {
-        QStringLiteral("kelvomark-cli read [--port P] [--count N] "
+        QStringLiteral("kelvomark-cli read [--port P] [--count N] [--timeout S] "
                        "[--format text|tsv|json]")};
     read.summary = QStringLiteral("Print the live readings, one line each.");
     read.paragraphs = {
@@ -83,11 +89,16 @@ QVector<Page> makeCommandPages() {
         QStringLiteral("The flags are ohm-overload, volt-overload, negative and no-reading. A "
                        "silence of five seconds (\"No COM\") and an adapter that was pulled are "
                        "told on standard error; the command goes on when the meter is back. It "
-                       "ends after N readings, or on SIGINT or SIGTERM with status 0.")};
+                       "ends after N readings, or on SIGINT or SIGTERM with status 0; with "
+                       "--timeout S, when no reading has come for S seconds, with status 1.")};
     read.sections = {options({
         port(),
         option({QStringLiteral("count")}, QStringLiteral("N"),
                QStringLiteral("Ends after N readings (1 or more).")),
+        option({QStringLiteral("timeout")}, QStringLiteral("S"),
+               QStringLiteral("Ends with status 1 when no reading has come for S seconds, from "
+                              "the start or since the last one (0, the default, waits for "
+                              "ever).")),
         option({QStringLiteral("format")}, QStringLiteral("F"),
                QStringLiteral("text (the default), tsv or json.")),
     })};
@@ -123,8 +134,11 @@ QVector<Page> makeCommandPages() {
         option({QStringLiteral("interval")}, QStringLiteral("S"),
                QStringLiteral("Seconds between records, 1 to 86400. Required.")),
         option({QStringLiteral("duration")}, QStringLiteral("D"),
-               QStringLiteral("Ends D after the start: seconds, or a number followed by s, m, h "
-                              "or d (90m, 7d).")),
+               QStringLiteral("Ends D after the header line: seconds, or a number followed by "
+                              "s, m, h or d (90m, 7d). The file then holds D/S records, in whole "
+                              "records, while the meter sends throughout: --interval 2 "
+                              "--duration 10 gives the header and 5 records. Before the first "
+                              "reading, D counts from the start.")),
         option({QStringLiteral("max-records")}, QStringLiteral("N"),
                QStringLiteral("Ends after N records in all (1 or more).")),
         option({QStringLiteral("continue")}, QString(),
@@ -139,8 +153,12 @@ QVector<Page> makeCommandPages() {
     logger.command = QStringLiteral("logger");
     logger.usage = {
         QStringLiteral("kelvomark-cli logger [--port P] [--timeout S] [--save-dump FILE]"),
-        QStringLiteral("kelvomark-cli logger [--port P] --set N --start STAMP [--out FILE]"),
-        QStringLiteral("kelvomark-cli logger [--port P] --all --start STAMP --out-dir DIR"),
+        QStringLiteral("kelvomark-cli logger [--port P] --set N --start STAMP [--out FILE] "
+                       "[--overwrite]"),
+        QStringLiteral("kelvomark-cli logger [--port P] --all --start N=STAMP... --out-dir DIR "
+                       "[--overwrite]"),
+        QStringLiteral("kelvomark-cli logger [--port P] --all --start STAMP --same-start "
+                       "--out-dir DIR [--overwrite]"),
         QStringLiteral("kelvomark-cli logger --from-dump FILE [--set N|--all ...]")};
     logger.summary = QStringLiteral("Download the data logger and list or save its sets.");
     logger.paragraphs = {
@@ -157,6 +175,15 @@ QVector<Page> makeCommandPages() {
             "\"   Date\", \"   Time\" and the set's ranges, then number, date, time, resistance "
             "and voltage, each field followed by TAB, lines ended by CR LF."),
         QStringLiteral(
+            "Each set began at its own time: with --all, give --start N=STAMP once for each set "
+            "N. Sets without one are named and nothing is written (status 2). One --start STAMP "
+            "with --same-start lists every set from the same time."),
+        QStringLiteral(
+            "Every file to be written is checked before the download starts: a missing or "
+            "unwritable folder, and a file that exists, end the command at once with status 1 "
+            "(--overwrite replaces existing files). With --same-start every set-N.Kmk already in "
+            "DIR counts as one to be written."),
+        QStringLiteral(
             "A meter that stops in the middle of its answer for 5 s, a cancel (SIGINT or "
             "SIGTERM), a pulled adapter and a malformed answer end the command with status 1 and "
             "a message.")};
@@ -168,13 +195,19 @@ QVector<Page> makeCommandPages() {
                QStringLiteral("Lists every set to DIR/set-N.Kmk.")),
         option({QStringLiteral("start")}, QStringLiteral("STAMP"),
                QStringLiteral("When the set's recording started, \"yyyy/mm/dd hh:nn:ss\"; needed "
-                              "by --set and --all.")),
+                              "by --set and --all. N=STAMP names set N; with --all, give one "
+                              "for each set.")),
+        option({QStringLiteral("same-start")}, QString(),
+               QStringLiteral("With --all and one --start STAMP: every set started then.")),
         option({QStringLiteral("out")}, QStringLiteral("FILE"),
                QStringLiteral("Where --set writes; standard output without it.")),
         option({QStringLiteral("out-dir")}, QStringLiteral("DIR"),
                QStringLiteral("The folder --all writes into; it must exist.")),
         option({QStringLiteral("save-dump")}, QStringLiteral("FILE"),
                QStringLiteral("Keeps the raw bytes of the meter's answer in FILE.")),
+        option({QStringLiteral("overwrite")}, QString(),
+               QStringLiteral("Replaces the files of --out, --out-dir and --save-dump that "
+                              "exist.")),
         option({QStringLiteral("from-dump")}, QStringLiteral("FILE"),
                QStringLiteral("Reads a kept answer instead of a meter.")),
         option({QStringLiteral("timeout")}, QStringLiteral("S"),
@@ -186,17 +219,21 @@ QVector<Page> makeCommandPages() {
 
     Page print;
     print.command = QStringLiteral("print");
-    print.usage = {QStringLiteral("kelvomark-cli print FILE.Kmk --pdf OUT.pdf [--paper SIZE]")};
+    print.usage = {
+        QStringLiteral("kelvomark-cli print FILE.Kmk --pdf OUT.pdf [--paper SIZE] [--any-file]")};
     print.summary = QStringLiteral("Print a .Kmk file as a ruled table into a PDF.");
     print.paragraphs = {QStringLiteral(
         "Reads FILE.Kmk as Open File does and writes the ruled table that Print in a list window "
         "lays out: every row, the header included, 11-point text, \"P-\" and the page number at "
         "the foot of each page. OUT.pdf is replaced only when the whole document is written. "
-        "Needs no display.")};
+        "Needs no display. A file whose first line is not the header of a recording or a saved "
+        "list (\"No.s\", \"Date\", \"Time\" and the two ranges) is refused with status 1 "
+        "unless --any-file is given.")};
     print.sections = {options({
         option({QStringLiteral("pdf")}, QStringLiteral("OUT"),
                QStringLiteral("The PDF file to write. Required.")),
         paper(),
+        anyFile(),
     })};
     pages.append(print);
 
@@ -204,7 +241,8 @@ QVector<Page> makeCommandPages() {
     plot.command = QStringLiteral("plot");
     plot.usage = {
         QStringLiteral("kelvomark-cli plot FILE.Kmk --png OUT.png|--pdf OUT.pdf "
-                       "[--ohm MIN,MAX] [--volt MIN,MAX] [--rows FIRST,LAST]")};
+                       "[--ohm MIN,MAX] [--volt MIN,MAX] [--rows FIRST,LAST] [--paper SIZE] "
+                       "[--any-file]")};
     plot.summary = QStringLiteral("Draw the data plot of a .Kmk file as PNG or PDF.");
     plot.paragraphs = {
         QStringLiteral(
@@ -230,6 +268,7 @@ QVector<Page> makeCommandPages() {
         option({QStringLiteral("rows")}, QStringLiteral("FIRST,LAST"),
                QStringLiteral("The records to plot, numbered from 1.")),
         paper(),
+        anyFile(),
     })};
     pages.append(plot);
     return pages;
@@ -318,7 +357,7 @@ Page makeProgramPage() {
                       {},
                       {option({QStringLiteral("h"), QStringLiteral("help")}, QString(),
                               QStringLiteral("Shows this help and exits.")),
-                       option({QStringLiteral("version")}, QString(),
+                       option({QStringLiteral("v"), QStringLiteral("version")}, QString(),
                               QStringLiteral("Shows the version and exits."))},
                       {}},
                      exit,

@@ -15,11 +15,15 @@ LinkMessages::LinkMessages(HeadlessMeter& meter, const PortSpec& port, Console& 
                    : QStringLiteral("the meter is sending again"));
     });
     connect(&meter.link(), &SerialLink::lost, this, [this] {
-        say(QStringLiteral("%1 went away; opening it again every second")
-                .arg(meter_.link().path()));
+        say(device() + QStringLiteral(" went away; opening it again every second"));
     });
     connect(&meter.link(), &SerialLink::restored, this,
-            [this] { say(QStringLiteral("%1 is back").arg(meter_.link().path())); });
+            [this] { say(device() + QStringLiteral(" is back")); });
+}
+
+// The device path after a COM number; after a path, which every message begins with, no repeat.
+QString LinkMessages::device() const {
+    return port_.path.isEmpty() ? meter_.link().path() : QStringLiteral("the device");
 }
 
 void LinkMessages::say(const QString& text) {

@@ -17,6 +17,7 @@ class LinkMessages : public QObject {
 
   private:
     void say(const QString& text);
+    QString device() const;
 
     HeadlessMeter& meter_;
     PortSpec port_;

@@ -2,6 +2,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTimer>
 
@@ -28,11 +30,98 @@ struct LoggerOptions {
     QString saveDump;
     int set = 0;  // 0: no set listed
     bool all = false;
-    QString start;  // the stamp the sets are listed from
+    QMap<int, QString> starts;  // each set's starting stamp, by set number
+    QString sameStart;          // every set's, with --same-start; or --set's when given plainly
     QString out;
     QString outDir;
+    bool sameStartGiven = false;
+    bool overwrite = false;
     qint64 timeoutS = 60;
 };
+
+// "set 2", "sets 2 and 3", "sets 1, 2 and 4".
+QString SetNumbers(const QList<int>& sets) {
+    QStringList numbers;
+    for (int set : sets) {
+        numbers.append(QString::number(set));
+    }
+    const QString last = numbers.takeLast();
+    return numbers.isEmpty() ? QStringLiteral("set ") + last
+                             : QStringLiteral("sets ") + numbers.join(QStringLiteral(", ")) +
+                                   QStringLiteral(" and ") + last;
+}
+
+QString SetFile(const QString& dir, int set) {
+    return QDir(dir).filePath(QStringLiteral("set-%1.Kmk").arg(set));
+}
+
+// Every set is listed from its own start: "--start N=TIME" once per set, or one plain
+// "--start TIME" for --set, or for every set of --all with --same-start.
+bool ParseStarts(const QStringList& texts, LoggerOptions& options, QString& error) {
+    static const QRegularExpression numbered(QStringLiteral("^\\s*([0-9]+)\\s*=(.*)$"));
+    for (const QString& text : texts) {
+        const QRegularExpressionMatch match = numbered.match(text);
+        const QString stampText = match.hasMatch() ? match.captured(2) : text;
+        const auto stamp = StartingTime::Parse(stampText, QDate::currentDate());
+        if (!stamp) {
+            error = OptionValues::Refusal(QStringLiteral("start"), text,
+                                          QStringLiteral("a starting time \"yyyy/mm/dd "
+                                                         "hh:nn:ss\", or N=TIME for set N (") +
+                                              StartingTime::Refusal().trimmed() + u')');
+            return false;
+        }
+        if (!match.hasMatch()) {
+            if (texts.size() > 1) {
+                error = QStringLiteral(
+                            "--start \"%1\" names no set: with more than one "
+                            "--start, each is N=TIME")
+                            .arg(text);
+                return false;
+            }
+            options.sameStart = *stamp;
+            continue;
+        }
+        const auto set = OptionValues::Whole(match.captured(1), 1, LoggerDump::MaxSets);
+        if (!set) {
+            error = OptionValues::Refusal(
+                QStringLiteral("start"), text,
+                QStringLiteral("N=TIME with a set number from 1 to %1").arg(LoggerDump::MaxSets));
+            return false;
+        }
+        if (options.starts.contains(int(*set))) {
+            error = QStringLiteral("--start is given twice for set %1").arg(*set);
+            return false;
+        }
+        options.starts.insert(int(*set), *stamp);
+    }
+    if (options.set > 0) {
+        if (!options.starts.isEmpty() && !options.starts.contains(options.set)) {
+            error = QStringLiteral("--start \"%1\" is for %2, but --set is %3")
+                        .arg(texts.constFirst(), SetNumbers(options.starts.keys()))
+                        .arg(options.set);
+            return false;
+        }
+        if (texts.size() > 1) {
+            error = QStringLiteral("--set lists one set: one --start");
+            return false;
+        }
+        if (options.sameStart.isEmpty()) {
+            options.sameStart = options.starts.value(options.set);
+        }
+        return true;
+    }
+    if (options.sameStartGiven && !options.starts.isEmpty()) {
+        error = QStringLiteral("--same-start takes one --start TIME, not N=TIME");
+        return false;
+    }
+    if (!options.sameStartGiven && !options.sameStart.isEmpty()) {
+        error = QStringLiteral(
+            "--all lists each set from its own start: --start N=TIME for every set, or one "
+            "--start TIME with --same-start when they all began then");
+        return false;
+    }
+    return true;
+}
 
 bool Parse(const Arguments& arguments, LoggerOptions& options, QString& error) {
     const auto has = [&](const char* name) { return arguments.isSet(QString::fromLatin1(name)); };
@@ -90,16 +179,13 @@ bool Parse(const Arguments& arguments, LoggerOptions& options, QString& error) {
                         : QStringLiteral("--start goes with --set or --all");
         return false;
     }
-    if (listing) {
-        const auto stamp = StartingTime::Parse(value("start"), QDate::currentDate());
-        if (!stamp) {
-            error = OptionValues::Refusal(QStringLiteral("start"), value("start"),
-                                          QStringLiteral("a starting time \"yyyy/mm/dd "
-                                                         "hh:nn:ss\" (") +
-                                              StartingTime::Refusal().trimmed() + u')');
-            return false;
-        }
-        options.start = *stamp;
+    if (has("same-start") && !options.all) {
+        error = QStringLiteral("--same-start goes with --all");
+        return false;
+    }
+    options.sameStartGiven = has("same-start");
+    if (listing && !ParseStarts(arguments.values(QStringLiteral("start")), options, error)) {
+        return false;
     }
     if (has("out") && options.set == 0) {
         error = QStringLiteral("--out goes with --set");
@@ -116,6 +202,7 @@ bool Parse(const Arguments& arguments, LoggerOptions& options, QString& error) {
         error = QStringLiteral("an output option without its file name");
         return false;
     }
+    options.overwrite = has("overwrite");
     return true;
 }
 
@@ -144,13 +231,38 @@ Exit Lister::list(const QByteArray& closed, const QStringList& rows) {
         return writeSet(closed, rows, options_.set, options_.out) ? Exit::Success : Exit::Failure;
     }
     if (options_.all) {
-        if (!QFileInfo(options_.outDir).isDir()) {
-            console_.message(QStringLiteral("%1 is not a folder").arg(options_.outDir));
-            return Exit::Failure;
+        // Known only now: which sets the logger holds. Nothing is written unless each has its
+        // start and each start its set.
+        if (options_.sameStart.isEmpty()) {
+            QList<int> without;
+            for (int set = 1; set <= rows.size(); ++set) {
+                if (!options_.starts.contains(set)) {
+                    without.append(set);
+                }
+            }
+            QList<int> beyond;
+            for (int set : options_.starts.keys()) {
+                if (set > rows.size()) {
+                    beyond.append(set);
+                }
+            }
+            if (!without.isEmpty() || !beyond.isEmpty()) {
+                QStringList why;
+                if (!without.isEmpty()) {
+                    why.append(SetNumbers(without) + QStringLiteral(" without --start N=TIME"));
+                }
+                if (!beyond.isEmpty()) {
+                    why.append(QStringLiteral("--start for %1, which it does not hold")
+                                   .arg(SetNumbers(beyond)));
+                }
+                console_.message(QStringLiteral("logger: the data logger holds %1: %2; nothing "
+                                                "was written")
+                                     .arg(Sets(rows.size()), why.join(QStringLiteral("; "))));
+                return Exit::Usage;
+            }
         }
         for (int set = 1; set <= rows.size(); ++set) {
-            const QString path =
-                QDir(options_.outDir).filePath(QStringLiteral("set-%1.Kmk").arg(set));
+            const QString path = SetFile(options_.outDir, set);
             if (!writeSet(closed, rows, set, path)) {
                 return Exit::Failure;
             }
@@ -176,7 +288,9 @@ bool Lister::writeSet(const QByteArray& closed, const QStringList& rows, int set
     }
     const QStringList cells = GridModel::splitRow(rows.at(set - 1), 5);
     GridModel grid;
-    SetListing::Fill(grid, *block, options_.start);
+    SetListing::Fill(
+        grid, *block,
+        options_.sameStart.isEmpty() ? options_.starts.value(set) : options_.sameStart);
     SetListing::UseSavedHeader(grid, cells.at(1), cells.at(2));
     if (path.isEmpty()) {
         QByteArray bytes;
@@ -187,6 +301,11 @@ bool Lister::writeSet(const QByteArray& closed, const QStringList& rows, int set
         return true;
     }
     QString error;
+    // Checked before the download too; a file made meanwhile is not replaced either.
+    if (!CheckOutput(path, options_.overwrite, error)) {
+        console_.message(error);
+        return false;
+    }
     if (!GridFile::save(path, grid, {}, error)) {
         console_.message(QStringLiteral("cannot write %1: %2").arg(path, error));
         return false;
@@ -391,6 +510,48 @@ void Downloader::onFinished(LoggerDownload::Outcome outcome) {
     Quit(exit);
 }
 
+// Every file the command will write, tried before the download, which takes up to a minute.
+bool CheckOutputs(const LoggerOptions& options, Console& console) {
+    QStringList files;
+    for (const QString& file : {options.saveDump, options.out}) {
+        if (!file.isEmpty()) {
+            files.append(file);
+        }
+    }
+    QString error;
+    if (options.all) {
+        if (!QFileInfo(options.outDir).isDir()) {
+            console.message(QStringLiteral("%1 is not a folder").arg(options.outDir));
+            return false;
+        }
+        if (!CheckFolder(options.outDir, error)) {
+            console.message(error);
+            return false;
+        }
+        // With one start for all, any set-N.Kmk there may be one of those to be written.
+        const QStringList present =
+            options.sameStart.isEmpty()
+                ? QStringList()
+                : QDir(options.outDir).entryList({QStringLiteral("set-*.Kmk")}, QDir::Files);
+        static const QRegularExpression setFile(QStringLiteral("^set-[1-9][0-9]*\\.Kmk$"));
+        for (const QString& name : present) {
+            if (setFile.match(name).hasMatch()) {
+                files.append(QDir(options.outDir).filePath(name));
+            }
+        }
+        for (int set : options.starts.keys()) {
+            files.append(SetFile(options.outDir, set));
+        }
+    }
+    for (const QString& file : files) {
+        if (!CheckOutput(file, options.overwrite, error)) {
+            console.message(error);
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 Exit RunLogger(const Arguments& arguments, Console& console, SignalNotifier& stopSignals) {
@@ -399,6 +560,9 @@ Exit RunLogger(const Arguments& arguments, Console& console, SignalNotifier& sto
     if (!Parse(arguments, options, error)) {
         console.message(QStringLiteral("logger: ") + error);
         return Exit::Usage;
+    }
+    if (!CheckOutputs(options, console)) {
+        return Exit::Failure;
     }
     if (!options.fromDump.isEmpty()) {
         return FromDump(options, console);

@@ -12,10 +12,29 @@ Arguments::Arguments(const Help::Page& page, const QStringList& arguments) {
         parser_.addOption(QCommandLineOption(item.names, item.text, item.value));
     }
     if (!parser_.parse(QStringList{Help::programName()} + arguments)) {
-        error_ = parser_.errorText();
+        error_ = parseError(page, arguments);
         return;
     }
     help_ = parser_.isSet(QStringLiteral("help"));
+}
+
+// Qt's own texts ("Unknown option 'colour'.") in the words of every other refusal.
+QString Arguments::parseError(const Help::Page& page, const QStringList& arguments) const {
+    const QStringList unknown = parser_.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString name = unknown.constFirst();
+        return OptionValues::UnknownOption(
+            (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name, page.command);
+    }
+    // The other error of a parse: a value-taking option typed last, with nothing after it.
+    const QString last = arguments.value(arguments.size() - 1);
+    for (const Help::Item& item : page.options()) {
+        if (!item.value.isEmpty() &&
+            item.names.contains(last.mid(last.startsWith(u"--") ? 2 : 1))) {
+            return QStringLiteral("%1 needs its value (%2 %3)").arg(last, last, item.value);
+        }
+    }
+    return parser_.errorText();
 }
 
 bool Arguments::oneFile(const QString& missing, QString& file, QString& error) const {
@@ -30,6 +49,13 @@ bool Arguments::oneFile(const QString& missing, QString& file, QString& error) c
 }
 
 namespace OptionValues {
+
+QString UnknownOption(const QString& option, const QString& command) {
+    const QString help = command.isEmpty()
+                             ? Help::programName() + QStringLiteral(" --help")
+                             : Help::programName() + u' ' + command + QStringLiteral(" --help");
+    return QStringLiteral("unknown option \"%1\" (%2 tells more)").arg(option, help);
+}
 
 QString Refusal(const QString& option, const QString& text, const QString& expected) {
     return QStringLiteral("--%1: \"%2\" is not %3").arg(option, text, expected);
@@ -149,6 +175,7 @@ bool RenderOptions::Parse(Kind kind, const Arguments& arguments, RenderOptions& 
                            error)) {
         return false;
     }
+    options.anyFile = arguments.isSet(QStringLiteral("any-file"));
     options.pdf = arguments.value(QStringLiteral("pdf"));
     const bool pdfSet = arguments.isSet(QStringLiteral("pdf"));
     if (kind == Kind::Print && (!pdfSet || options.pdf.isEmpty())) {

@@ -27,9 +27,13 @@ class Arguments {
 
     bool isSet(const QString& name) const { return parser_.isSet(name); }
     QString value(const QString& name) const { return parser_.value(name); }
+    // Every value of an option given more than once, in order.
+    QStringList values(const QString& name) const { return parser_.values(name); }
     QStringList positional() const { return parser_.positionalArguments(); }
 
   private:
+    QString parseError(const Help::Page& page, const QStringList& arguments) const;
+
     QCommandLineParser parser_;
     QString error_;
     bool help_ = false;
@@ -46,6 +50,9 @@ std::optional<qint64> Seconds(const QString& text);
 // Numbers separated by commas, each finite.
 std::optional<QVector<double>> Numbers(const QString& text);
 
+// "unknown option "--colour" (kelvomark-cli read --help tells more)"; `command` empty for the
+// program's own options.
+QString UnknownOption(const QString& option, const QString& command);
 // "--name: "text" is not ...".
 QString Refusal(const QString& option, const QString& text, const QString& expected);
 
@@ -86,7 +93,8 @@ struct RenderOptions {
     QString file;
     QString png;
     QString pdf;
-    QString paper;  // "A4" or "Letter"
+    QString paper;         // "A4" or "Letter"
+    bool anyFile = false;  // read even a file that does not start as a recording or a list
     std::optional<PlotScale> ohm;
     std::optional<PlotScale> volt;
     std::optional<PlotRows> rows;

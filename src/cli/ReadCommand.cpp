@@ -1,3 +1,5 @@
+#include <QTimer>
+#include <chrono>
 #include <limits>
 
 #include "cli/Commands.h"
@@ -34,6 +36,19 @@ Exit RunRead(const Arguments& arguments, Console& console, SignalNotifier& stopS
         }
         count = *value;
     }
+    qint64 timeoutS = 0;  // 0: waits for ever
+    if (arguments.isSet(QStringLiteral("timeout"))) {
+        const QString text = arguments.value(QStringLiteral("timeout"));
+        const auto value = OptionValues::Whole(text, 0, 86400);
+        if (!value) {
+            console.message(
+                QStringLiteral("read: ") +
+                OptionValues::Refusal(QStringLiteral("timeout"), text,
+                                      QStringLiteral("a whole number of seconds from 0 to 86400")));
+            return Exit::Usage;
+        }
+        timeoutS = *value;
+    }
     ReadingFormat::Format format = ReadingFormat::Format::Text;
     if (arguments.isSet(QStringLiteral("format"))) {
         const QString text = arguments.value(QStringLiteral("format"));
@@ -54,8 +69,20 @@ Exit RunRead(const Arguments& arguments, Console& console, SignalNotifier& stopS
         return Exit::Failure;
     }
     LinkMessages messages(meter, port, console);
+    // Started again by every reading: it runs out only after S seconds with none.
+    QTimer silence;
+    silence.setSingleShot(true);
+    silence.setInterval(std::chrono::seconds(timeoutS));
+    QObject::connect(&silence, &QTimer::timeout, &meter, [&] {
+        console.message(port.label() +
+                        QStringLiteral(": no reading came for %1 s (--timeout)").arg(timeoutS));
+        Quit(Exit::Failure);
+    });
     qint64 shown = 0;
     QObject::connect(&meter.receiver(), &Receiver::readingDecoded, &meter, [&] {
+        if (timeoutS > 0) {
+            silence.start();
+        }
         Console::out(ReadingFormat::Line(meter.meter, meter.clock().now(), format));
         if (count > 0 && shown >= count) {
             return;  // the loop is ending
@@ -66,5 +93,8 @@ Exit RunRead(const Arguments& arguments, Console& console, SignalNotifier& stopS
     });
     QObject::connect(&stopSignals, &SignalNotifier::caught, &meter, [] { Quit(Exit::Success); });
     meter.startTicks();
+    if (timeoutS > 0) {
+        silence.start();
+    }
     return Run();
 }

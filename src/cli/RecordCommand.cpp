@@ -123,6 +123,7 @@ class Recorder : public QObject {
     bool startFile(const QString& path);
     void onReading();
     void onTick();
+    bool durationOver(qint64 nowMs) const;
     void onRecordWritten(qint32 number);
     void onStopped();
     void afterStop();
@@ -134,6 +135,7 @@ class Recorder : public QObject {
     Console& console_;
     HeadlessMeter meter_;
     qint64 startMs_ = 0;
+    qint64 headerMs_ = -1;  // when the first file's header was written; -1: not yet
     bool recording_ = false;
     bool stopping_ = false;
     bool stopPending_ = false;
@@ -233,8 +235,12 @@ void Recorder::onTick() {
     if (stopping_) {
         return;
     }
-    const qint64 elapsed = (meter_.clock().monotonicMs() - startMs_) / 1000;
-    if (options_.duration > 0 && elapsed >= options_.duration) {
+    const qint64 now = meter_.clock().monotonicMs();
+    if (headerMs_ < 0 && recording_ && meter_.transfer.RecordCount > 0) {
+        headerMs_ = now;
+    }
+    const qint64 elapsed = (now - startMs_) / 1000;
+    if (options_.duration > 0 && durationOver(now)) {
         finish(Exit::Success, QStringLiteral("the duration is over"));
         return;
     }
@@ -243,6 +249,17 @@ void Recorder::onTick() {
                               .arg(QFileInfo(current_).fileName(), Records(inFile_),
                                    Elapsed(elapsed), readingText()));
     }
+}
+
+// The duration runs from the header, written on the tick after the first reading, so that it
+// holds D / S records: record k comes k * S ticks after the header, on the tick that this one
+// follows. Ticks are a second apart; the nearest whole second takes away their jitter. With no
+// reading at all it runs from the start, so that a silent meter does not hold the command.
+bool Recorder::durationOver(qint64 nowMs) const {
+    if (headerMs_ >= 0) {
+        return (nowMs - headerMs_ + 500) / 1000 >= options_.duration;
+    }
+    return files_.isEmpty() && (nowMs - startMs_) / 1000 >= options_.duration;
 }
 
 void Recorder::onRecordWritten(qint32 number) {

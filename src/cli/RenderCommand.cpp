@@ -1,10 +1,12 @@
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/SignalNotifier.h"
+#include "core/records/RecordFormat.h"
 
 using namespace CommandSupport;
 
@@ -26,6 +28,29 @@ QString Renderer() {
     return QString();
 }
 
+// Refuses what is no recording or saved list before anything is drawn: printed, any file gives
+// pages of noise, and plotted, scales of nothing.
+bool ReadableAsList(const QString& path, Console& console) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        console.message(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    constexpr qint64 LongestHeader = 4096;
+    const QByteArray first = file.readLine(LongestHeader);
+    if (RecordFormat::isHeaderLine(first)) {
+        return true;
+    }
+    console.message(
+        QStringLiteral("%1 is not a recording or a saved list: %2 (--any-file reads it all the "
+                       "same)")
+            .arg(path, first.isEmpty() ? QStringLiteral("it is empty")
+                                       : QStringLiteral("its first line is not a header of "
+                                                        "\"No.s\", \"Date\", \"Time\" and "
+                                                        "the two ranges")));
+    return false;
+}
+
 }  // namespace
 
 Exit RunRender(RenderOptions::Kind kind, const QStringList& arguments, const Arguments& parsed,
@@ -37,6 +62,9 @@ Exit RunRender(RenderOptions::Kind kind, const QStringList& arguments, const Arg
     if (!RenderOptions::Parse(kind, parsed, options, error)) {
         console.message(command + QStringLiteral(": ") + error);
         return Exit::Usage;
+    }
+    if (!options.anyFile && !ReadableAsList(options.file, console)) {
+        return Exit::Failure;
     }
     const QString renderer = Renderer();
     if (renderer.isEmpty()) {

@@ -21,7 +21,7 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
         Console::outBytes(Help::text(Help::programPage()).toUtf8());
         return Exit::Success;
     }
-    if (first == u"--version") {
+    if (first == u"-v" || first == u"--version") {
         Console::out(Help::programName() + u' ' + Help::version());
         return Exit::Success;
     }
@@ -39,9 +39,7 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
     const Help::Page* page = Help::pageFor(first);
     if (!page) {
         console.message(first.startsWith(u'-')
-                            ? QStringLiteral("unknown option \"%1\" (kelvomark-cli --help tells "
-                                             "more)")
-                                  .arg(first)
+                            ? OptionValues::UnknownOption(first, QString())
                             : QStringLiteral("unknown command \"%1\": ports, read, record, logger, "
                                              "print or plot")
                                   .arg(first));

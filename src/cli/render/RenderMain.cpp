@@ -23,7 +23,9 @@
 #include "cli/Console.h"
 #include "cli/Options.h"
 #include "cli/SignalNotifier.h"
+#include "core/layout/DataPlot.h"
 #include "core/layout/PageFit.h"
+#include "core/layout/RangeChecks.h"
 #include "platform/Clock.h"
 #include "platform/widgets/Grid.h"
 #include "platform/widgets/Shell.h"
@@ -168,11 +170,12 @@ Exit Renderer::plot(FileList& list) {
     }
     ListPlot2* plot = app_.windows().find<ListPlot2>();
     if (!plot) {
-        // The plot window closes when a reading cannot be scaled or a row is not there.
-        console_.message(QStringLiteral("%1: the plot failed: a scale without a span, or rows "
-                                        "beyond the file's %2 records")
-                             .arg(options_.file)
-                             .arg(app_.transfer.PlotRowCount));
+        // The plot window closes when a reading cannot be scaled or a row is not there; the
+        // plot, built again, says which.
+        const DataPlot::Plot failed = DataPlot::build(app_.transfer, list.grid().model());
+        console_.message(
+            options_.file + QStringLiteral(": ") +
+            (failed.failure.isEmpty() ? QStringLiteral("the plot failed") : failed.failure));
         return Exit::Failure;
     }
     // The picture as "Print" takes it: without the toolbar.
@@ -211,19 +214,30 @@ Exit Renderer::choosePlotRange() {
         type("TxtT1", options_.rows->first);
         type("TxtT2", options_.rows->last);
     }
+    // What the dialog reads from its boxes: the values given, the others as it shows them.
+    const FileTransfer& t = app_.transfer;
+    PlotRangeInput input{t.PlotOhmBottom, t.PlotOhmTop,     t.PlotFirstRow,
+                         t.PlotLastRow,   t.PlotVoltBottom, t.PlotVoltTop};
+    if (options_.ohm) {
+        input.ohmBottom = float(options_.ohm->middle);
+        input.ohmTop = float(options_.ohm->top);
+    }
+    if (options_.volt) {
+        input.voltBottom = float(options_.volt->middle);
+        input.voltTop = float(options_.volt->top);
+    }
+    if (options_.rows) {
+        input.firstRow = float(options_.rows->first);
+        input.lastRow = float(options_.rows->last);
+    }
+    const QString problem = PlotRangeProblem(input, t);
     const qsizetype shown = dialogs_.messages.size();
     if (auto* ok = range.findChild<QPushButton*>(QStringLiteral("CmdOk"))) {
         ok->click();
     }
     if (dialogs_.messages.size() > shown) {
-        const FileTransfer& t = app_.transfer;
-        console_.message(
-            QStringLiteral("the plot range is refused (%1): the resistance scale must lie within "
-                           "%2 to %3 and the voltage scale within %4 to %5, each MIN below MAX; "
-                           "the rows within 1 to %6, FIRST below LAST")
-                .arg(dialogs_.messages.constLast(), Number(t.PlotOhmLimitMin),
-                     Number(t.PlotOhmLimitMax), Number(t.PlotVoltLimitMin),
-                     Number(t.PlotVoltLimitMax), Number(t.PlotRowCount)));
+        console_.message(QStringLiteral("plot: ") +
+                         (problem.isEmpty() ? dialogs_.messages.constLast() : problem));
         return Exit::Usage;
     }
     return Exit::Success;

@@ -66,6 +66,22 @@ std::optional<double> upperHalfY(float value, float top, float bottom) {
     return y;
 }
 
+QString beyond(const FileTransfer& s, const GridModel& grid) {
+    return QStringLiteral("rows %1 to %2 are beyond the file's %3 records")
+        .arg(single(s.PlotFirstRow), single(s.PlotLastRow))
+        .arg(grid.Rows() - 1);
+}
+
+// Why the reading of record `row` in `column` could not be scaled.
+QString unscalable(const char* quantity, float top, float bottom, double row, QStringView text) {
+    if (top == bottom) {
+        return QStringLiteral("the %1 scale %2 to %3 has no span")
+            .arg(QLatin1String(quantity), single(bottom), single(top));
+    }
+    return QStringLiteral("the %1 \"%2\" of record %3 is too large to plot")
+        .arg(QLatin1String(quantity), text.toString(), TextRules::GeneralNumber(row));
+}
+
 }  // namespace
 
 ValueLabels valueLabels(const FileTransfer& s) {
@@ -136,6 +152,7 @@ Plot build(const FileTransfer& s, const GridModel& grid) {
     const QStringList* middle = rowAt(grid, middleRow(s.PlotFirstRow, s.PlotLastRow));
     const QStringList* last = rowAt(grid, s.PlotLastRow);
     if (!first || !middle || !last) {
+        plot.failure = beyond(s, grid);
         return plot;
     }
     plot.LblT1 = cellOf(*first, TimeColumn).toString();
@@ -154,7 +171,8 @@ Plot build(const FileTransfer& s, const GridModel& grid) {
     }
     const double segments = std::floor(lastStart - s.PlotFirstRow) + 1;
     if (segments >= grid.Rows()) {
-        return plot;  // reaches beyond the grid whatever the first row
+        plot.failure = beyond(s, grid);  // reaches beyond the grid whatever the first row
+        return plot;
     }
     const float step = 4000.0f / (s.PlotPointCount - 1);
     const int points = int(segments) + 1;
@@ -163,13 +181,22 @@ Plot build(const FileTransfer& s, const GridModel& grid) {
     for (int j = 0; j < points; ++j) {
         const QStringList* cells = rowAt(grid, double(s.PlotFirstRow) + j);
         if (!cells) {
+            plot.failure = beyond(s, grid);
             return plot;
         }
+        const double row = double(s.PlotFirstRow) + j;
         const std::optional<double> ohm =
             ohmY(cellOf(*cells, OhmColumn), s.PlotOhmTop, s.PlotOhmBottom);
+        if (!ohm) {
+            plot.failure = unscalable("resistance", s.PlotOhmTop, s.PlotOhmBottom, row,
+                                      cellOf(*cells, OhmColumn));
+            return plot;
+        }
         const std::optional<double> volt =
             voltY(cellOf(*cells, VoltColumn), s.PlotVoltTop, s.PlotVoltBottom);
-        if (!ohm || !volt) {
+        if (!volt) {
+            plot.failure = unscalable("voltage", s.PlotVoltTop, s.PlotVoltBottom, row,
+                                      cellOf(*cells, VoltColumn));
             return plot;
         }
         const double x = LeftX + double(step) * j;

@@ -48,6 +48,7 @@ double middleRow(double firstRow, double lastRow);
 
 struct Plot {
     bool ok = false;  // false: the plot failed and its window closes
+    QString failure;  // why it failed, in words naming the rows or the reading
     ValueLabels labels;
     bool curves = false;  // false: fewer than two points, only the value labels are shown
     QString LblT1, LblT2, LblT3;

@@ -37,10 +37,39 @@ QString PlotRangeRefusal() {
 }
 
 bool PlotRangeAccepted(const PlotRangeInput& in, const FileTransfer& s) {
-    const bool refused = in.firstRow <= 0 || in.lastRow <= in.firstRow ||
-                         in.lastRow - in.firstRow + 1 > s.PlotRowCount ||
-                         in.ohmTop <= in.ohmBottom || in.ohmTop > s.PlotOhmLimitMax ||
-                         in.ohmBottom < s.PlotOhmLimitMin || in.voltTop <= in.voltBottom ||
-                         in.voltTop > s.PlotVoltLimitMax || in.voltBottom < s.PlotVoltLimitMin;
-    return !refused;
+    return PlotRangeProblem(in, s).isEmpty();
+}
+
+QString PlotRangeProblem(const PlotRangeInput& in, const FileTransfer& s) {
+    const auto n = [](float value) { return TextRules::GeneralNumber(value, 7); };
+    const QString rows = QStringLiteral("rows %1 to %2").arg(n(in.firstRow), n(in.lastRow));
+    if (in.firstRow <= 0) {
+        return rows + QStringLiteral(": records are numbered from 1");
+    }
+    if (in.lastRow <= in.firstRow) {
+        return rows + QStringLiteral(": the first must be below the last");
+    }
+    if (in.lastRow - in.firstRow + 1 > s.PlotRowCount) {
+        return rows + QStringLiteral(" are %1 records, more than the file's %2")
+                          .arg(n(in.lastRow - in.firstRow + 1), n(s.PlotRowCount));
+    }
+    struct Scale {
+        const char* name;
+        float bottom, top, limitMin, limitMax;
+    };
+    const Scale scales[] = {
+        {"resistance", in.ohmBottom, in.ohmTop, s.PlotOhmLimitMin, s.PlotOhmLimitMax},
+        {"voltage", in.voltBottom, in.voltTop, s.PlotVoltLimitMin, s.PlotVoltLimitMax}};
+    for (const Scale& scale : scales) {
+        const QString named = QStringLiteral("the %1 scale %2 to %3")
+                                  .arg(QLatin1String(scale.name), n(scale.bottom), n(scale.top));
+        if (scale.top <= scale.bottom) {
+            return named + QStringLiteral(": the middle value must be below the top");
+        }
+        if (scale.top > scale.limitMax || scale.bottom < scale.limitMin) {
+            return named + QStringLiteral(" is beyond the file's range, %1 to %2")
+                               .arg(n(scale.limitMin), n(scale.limitMax));
+        }
+    }
+    return QString();
 }

@@ -34,3 +34,6 @@ struct PlotRangeInput {
 QString PlotRangeRefusal();
 // Whether the data plot accepts the scales and the rows; both scales need top above bottom.
 bool PlotRangeAccepted(const PlotRangeInput& input, const FileTransfer& state);
+// The one rule of those that the scales and rows break first, in words ("rows 10 to 5: the
+// first must be below the last"); empty when they are accepted.
+QString PlotRangeProblem(const PlotRangeInput& input, const FileTransfer& state);

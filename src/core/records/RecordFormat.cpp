@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/records/ListLayout.h"
 #include "platform/TextRules.h"
 
 namespace RecordFormat {
@@ -12,6 +13,34 @@ constexpr char Tab = '\t';
 const QByteArray LineEnd = QByteArrayLiteral("\r\n");
 
 }  // namespace
+
+bool isHeaderLine(QByteArrayView line) {
+    while (line.endsWith('\n') || line.endsWith('\r')) {
+        line.chop(1);
+    }
+    QList<QByteArrayView> fields;
+    qsizetype from = 0;
+    for (qsizetype tab = line.indexOf(Tab); tab >= 0; tab = line.indexOf(Tab, from)) {
+        fields.append(line.sliced(from, tab - from));
+        from = tab + 1;
+    }
+    fields.append(line.sliced(from));
+    if (fields.size() == ListLayout::Columns + 1 && fields.constLast().isEmpty()) {
+        fields.removeLast();
+    }
+    if (fields.size() != ListLayout::Columns) {
+        return false;
+    }
+    for (int col : {ListLayout::Number, ListLayout::Date, ListLayout::Time}) {
+        if (fields.at(col).trimmed() != ListLayout::fileHeader(col).toLatin1()) {
+            return false;
+        }
+    }
+    return fields.at(ListLayout::Ohm)
+               .endsWith(ListLayout::fileHeader(ListLayout::Ohm).toLatin1()) &&
+           fields.at(ListLayout::Volt)
+               .endsWith(ListLayout::fileHeader(ListLayout::Volt).toLatin1());
+}
 
 QString ohmHeader(int ohmRange, bool milliOhm) {
     return QString::number(ohmRange) + (milliOhm ? QStringLiteral("mOhm") : QStringLiteral("Ohm"));

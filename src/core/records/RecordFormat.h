@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,12 @@ namespace RecordFormat {
 inline QString fileFilter() {
     return QStringLiteral("Kelvomark (*.Kmk)|*.Kmk|All Files (*.*)|*.*|");
 }
+
+// Whether `line`, a file's first line with or without its line end, is the header of a
+// recording or of a saved list: "No.s", "Date" and "Time" (a list's with blanks before them),
+// a resistance header ending in "Ohm" and a voltage header ending in "Voltage", TAB-separated;
+// a saved list's has a TAB after the last.
+bool isHeaderLine(QByteArrayView line);
 
 // "40mOhm", "400mOhm", "4Ohm", "40Ohm".
 QString ohmHeader(int ohmRange, bool milliOhm);
