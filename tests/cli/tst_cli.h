@@ -9,6 +9,7 @@ class TestCliUsage : public QObject {
     void usage_data();
     void usage();
     void helpOfEveryCommand();
+    void usageNamesEveryOption();
     void linksNoWidgets();
     void manPageHasEveryOption();
 };
@@ -21,6 +22,11 @@ class TestCliLive : public QObject {
     void readFormats_data();
     void readFormats();
     void readGoesOnAfterNoCom();
+    void readTimeout_data();
+    void readTimeout();
+    void readTellsTheDeviceOnce();
+    void recordDuration_data();
+    void recordDuration();
     void recordLikeTheDesktop();
     void recordGapAfterSilence();
     void recordStopsOnRangeChange();
@@ -40,6 +46,10 @@ class TestCliLogger : public QObject {
     void cancel();
     void listSet();
     void listAllSets();
+    void listAllSetsNeedsEachStart();
+    void outputsCheckedFirst_data();
+    void outputsCheckedFirst();
+    void overwrite();
     void keptDump();
     void badDump_data();
     void badDump();
@@ -55,4 +65,9 @@ class TestCliRender : public QObject {
     void plotPdf();
     void plotRange_data();
     void plotRange();
+    void notAList_data();
+    void notAList();
+    void listHeaders_data();
+    void listHeaders();
+    void plotWithoutRanges();
 };

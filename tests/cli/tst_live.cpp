@@ -153,6 +153,80 @@ void TestCliLive::readGoesOnAfterNoCom() {
     QVERIFY(last.value(QStringLiteral("time")).toString().contains(u'T'));
 }
 
+void TestCliLive::readTimeout_data() {
+    QTest::addColumn<QStringList>("meter");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+
+    QTest::newRow("silent meter") << QStringList{"--period", "0"}
+                                  << QStringList{"--count", "4", "--timeout", "1"} << 1
+                                  << "COM1: no reading came for 1 s (--timeout)";
+    QTest::newRow("meter that sends")
+        << FixedMeter << QStringList{"--count", "4", "--timeout", "1"} << 0 << "";
+    // Four readings a second at the meter's pace keep restarting the time.
+    QTest::newRow("slow meter") << QStringList{"--period", "600", "--status", "0x03"}
+                                << QStringList{"--count", "3", "--timeout", "1"} << 0 << "";
+}
+
+// --timeout ends a read that would wait for ever, with status 1; readings keep it going.
+void TestCliLive::readTimeout() {
+    QFETCH(QStringList, meter);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    SimProcess sim(meter);
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
+    CliProcess cli(QStringList{"read"} + options, sim.path());
+    QCOMPARE(cli.finish(15000), status);
+    QVERIFY2(cli.err().contains(says), qPrintable(cli.err()));
+    QCOMPARE(cli.outLines().size(), status == 0 ? int(options.at(1).toInt()) : 0);
+}
+
+// A device given by its path is not named twice when it goes away.
+void TestCliLive::readTellsTheDeviceOnce() {
+    SimProcess sim(FixedMeter);
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
+    CliProcess cli({"read", "--port", sim.path()});
+    QVERIFY(cli.waitFor([&] { return !cli.out().isEmpty(); }, 10000));
+    QVERIFY(sim.stop());
+    QVERIFY(cli.waitFor([&] { return cli.err().contains(QLatin1String("went away")); }, 10000));
+    cli.signal(SIGINT);
+    QCOMPARE(cli.finish(), 0);
+    QVERIFY2(cli.err().contains(sim.path() + QStringLiteral(": the device went away")),
+             qPrintable(cli.err()));
+    QCOMPARE(cli.err().count(sim.path()), 1);
+}
+
+void TestCliLive::recordDuration_data() {
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("duration");
+    QTest::addColumn<int>("records");
+
+    QTest::newRow("1 s for 3 s") << 1 << 3 << 3;
+    QTest::newRow("2 s for 4 s") << 2 << 4 << 2;
+    QTest::newRow("2 s for 5 s") << 2 << 5 << 2;  // whole records only
+}
+
+// --interval S --duration D: the header, then D/S records.
+void TestCliLive::recordDuration() {
+    QFETCH(int, interval);
+    QFETCH(int, duration);
+    QFETCH(int, records);
+    SimProcess sim(FixedMeter);
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("cell.Kmk"));
+    CliProcess cli({"record", "--interval", QString::number(interval), "--duration",
+                    QString::number(duration), file},
+                   sim.path());
+    QCOMPARE(cli.finish(), 0);
+    const QList<QByteArray> lines = FileLines(file);
+    VerifyWhole(lines, "No.s\tDate\tTime\t40mOhm\t4Voltage\r\n");
+    QCOMPARE(lines.size() - 1, records);
+    QVERIFY2(cli.err().contains(QLatin1String("the duration is over")), qPrintable(cli.err()));
+}
+
 // The same readings recorded by the desktop program and by the command line: the same bytes
 // but for the dates and times, which are each program's own moments.
 void TestCliLive::recordLikeTheDesktop() {

@@ -152,7 +152,8 @@ void TestCliLogger::listAllSets() {
     SimProcess sim(MeterArgs({"--byte-us", "100"}));
     QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
     QTemporaryDir dir;
-    CliProcess cli({"logger", "--all", "--start", "2021/07/01 10:00:00", "--out-dir", dir.path()},
+    CliProcess cli({"logger", "--all", "--start", "2021/07/01 10:00:00", "--same-start",
+                    "--out-dir", dir.path()},
                    sim.path());
     QCOMPARE(cli.finish(), 0);
     struct Expected {
@@ -170,6 +171,118 @@ void TestCliLogger::listAllSets() {
         QVERIFY(lines.at(1).startsWith("1\t2021/07/01\t10:00:00\t"));
     }
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
+}
+
+// Each set from its own start; sets without one are named, and nothing is written.
+void TestCliLogger::listAllSetsNeedsEachStart() {
+    SimProcess sim(MeterArgs({"--byte-us", "100"}));
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
+    QTemporaryDir dir;
+    {
+        CliProcess cli(
+            {"logger", "--all", "--start", "1=2021/07/01 10:00:00", "--out-dir", dir.path()},
+            sim.path());
+        QCOMPARE(cli.finish(), 2);
+        QVERIFY2(cli.err().contains(QLatin1String(
+                     "the data logger holds 3 sets: sets 2 and 3 without --start N=TIME; "
+                     "nothing was written")),
+                 qPrintable(cli.err()));
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    }
+    {
+        CliProcess cli({"logger", "--all", "--start", "1=2021/07/01 10:00:00", "--start",
+                        "2=2021/07/01 23:59:30", "--start", "3=2021/07/03 08:00:00", "--start",
+                        "5=2021/07/05 08:00:00", "--out-dir", dir.path()},
+                       sim.path());
+        QCOMPARE(cli.finish(), 2);
+        QVERIFY2(cli.err().contains(QLatin1String("--start for set 5, which it does not hold")),
+                 qPrintable(cli.err()));
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    }
+    CliProcess cli(
+        {"logger", "--all", "--start", "3=2021/07/03 08:00:00", "--start", "1=2021/07/01 10:00:00",
+         "--start", "2=2021/07/01 23:59:30", "--out-dir", dir.path()},
+        sim.path());
+    QCOMPARE(cli.finish(), 0);
+    QCOMPARE(ReadAll(dir.filePath(QStringLiteral("set-2.Kmk"))), DemoSet2());
+    const QList<QByteArray> first = FileLines(dir.filePath(QStringLiteral("set-1.Kmk")));
+    QVERIFY(first.value(1).startsWith("1\t2021/07/01\t10:00:00\t"));
+    const QList<QByteArray> third = FileLines(dir.filePath(QStringLiteral("set-3.Kmk")));
+    QVERIFY(third.value(1).startsWith("1\t2021/07/03\t08:00:00\t"));
+}
+
+void TestCliLogger::outputsCheckedFirst_data() {
+    QTest::addColumn<QStringList>("options");  // DIR stands for a fresh folder
+    QTest::addColumn<QStringList>("present");  // files made in DIR first
+    QTest::addColumn<QString>("says");
+
+    const QString start = QStringLiteral("2021/07/01 10:00:00");
+    QTest::newRow("existing out") << QStringList{"--set", "1",     "--start",
+                                                 start,   "--out", "DIR/set.Kmk"}
+                                  << QStringList{"set.Kmk"}
+                                  << "DIR/set.Kmk exists; --overwrite replaces it";
+    QTest::newRow("out in a missing folder")
+        << QStringList{"--set", "1", "--start", start, "--out", "DIR/none/set.Kmk"} << QStringList()
+        << "cannot write DIR/none/set.Kmk: the folder DIR/none does not exist";
+    QTest::newRow("out a folder") << QStringList{"--set", "1", "--start", start, "--out", "DIR"}
+                                  << QStringList() << "DIR is a folder";
+    QTest::newRow("out unwritable")
+        << QStringList{"--set", "1", "--start", start, "--out", "/proc/set.Kmk"} << QStringList()
+        << "cannot write /proc/set.Kmk";
+    QTest::newRow("out-dir missing")
+        << QStringList{"--all", "--start", start, "--same-start", "--out-dir", "DIR/none"}
+        << QStringList() << "DIR/none is not a folder";
+    QTest::newRow("out-dir unwritable")
+        << QStringList{"--all", "--start", start, "--same-start", "--out-dir", "/proc"}
+        << QStringList() << "cannot write in /proc";
+    QTest::newRow("a named set's file")
+        << QStringList{"--all", "--start", "2=" + start, "--out-dir", "DIR"}
+        << QStringList{"set-2.Kmk"} << "DIR/set-2.Kmk exists";
+    QTest::newRow("any set file with one start")
+        << QStringList{"--all", "--start", start, "--same-start", "--out-dir", "DIR"}
+        << QStringList{"set-7.Kmk", "notes.txt"} << "DIR/set-7.Kmk exists";
+    QTest::newRow("existing dump") << QStringList{"--save-dump", "DIR/dump.bin"}
+                                   << QStringList{"dump.bin"} << "DIR/dump.bin exists";
+}
+
+// Every output is tried before the download, which takes up to a minute: here there is not even
+// a meter, and the file is what is told.
+void TestCliLogger::outputsCheckedFirst() {
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, present);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    for (const QString& name : present) {
+        QVERIFY(!WriteText(dir.filePath(name), "kept\n").isEmpty());
+    }
+    for (QString& option : options) {
+        option.replace(QLatin1String("DIR"), dir.path());
+    }
+    CliProcess cli(QStringList{"logger"} + options);
+    QCOMPARE(cli.finish(), 1);
+    QVERIFY2(cli.err().contains(QString(says).replace(QLatin1String("DIR"), dir.path())),
+             qPrintable(cli.err()));
+    QVERIFY2(!cli.err().contains(QLatin1String("no such device")), qPrintable(cli.err()));
+    for (const QString& name : present) {
+        QCOMPARE(ReadAll(dir.filePath(name)), QByteArray("kept\n"));
+    }
+}
+
+// --overwrite replaces what exists, as record's does.
+void TestCliLogger::overwrite() {
+    SimProcess sim(MeterArgs({"--byte-us", "100"}));
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("set-2.Kmk"));
+    const QString dump = dir.filePath(QStringLiteral("dump.bin"));
+    QVERIFY(!WriteText(file, "old\n").isEmpty());
+    QVERIFY(!WriteText(dump, "old\n").isEmpty());
+    CliProcess cli({"logger", "--set", "2", "--start", "2021/07/01 23:59:30", "--out", file,
+                    "--save-dump", dump, "--overwrite"},
+                   sim.path());
+    QCOMPARE(cli.finish(), 0);
+    QCOMPARE(ReadAll(file), DemoSet2());
+    QCOMPARE(ReadAll(dump).size(), 248);
 }
 
 // The meter's answer kept, then listed again with no meter: the same sets, the same list.

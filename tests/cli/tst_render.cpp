@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -138,16 +139,32 @@ void TestCliRender::plotRange_data() {
     QTest::newRow("within the ranges")
         << QStringList{"--ohm", "10,30", "--volt", "0,4", "--rows", "2,20"} << 0 << "";
     QTest::newRow("with a middle value") << QStringList{"--ohm", "0,20,40"} << 0 << "";
+    // Each refusal names the one rule broken, and only that one.
     QTest::newRow("resistance past its range")
         << QStringList{"--ohm", "0,400"} << 2
-        << "the plot range is refused (Invalid, Try again!): the resistance scale must lie "
-           "within 0 to 40";
-    QTest::newRow("voltage without a span") << QStringList{"--volt", "2,2"} << 2 << "refused";
+        << "plot: the resistance scale 0 to 400 is beyond the file's range, 0 to 40";
+    QTest::newRow("resistance below its range")
+        << QStringList{"--ohm", "-5,20"} << 2
+        << "plot: the resistance scale -5 to 20 is beyond the file's range, 0 to 40";
+    QTest::newRow("voltage without a span")
+        << QStringList{"--volt", "2,2"} << 2
+        << "plot: the voltage scale 2 to 2: the middle value must be below the top";
+    QTest::newRow("voltage upside down")
+        << QStringList{"--volt", "3,1"} << 2
+        << "plot: the voltage scale 3 to 1: the middle value must be below the top";
     QTest::newRow("more rows than records")
-        << QStringList{"--rows", "1,30"} << 2 << "the rows within 1 to 29";
+        << QStringList{"--rows", "1,30"} << 2
+        << "plot: rows 1 to 30 are 30 records, more than the file's 29";
+    QTest::newRow("rows backwards") << QStringList{"--rows", "10,5"} << 2
+                                    << "plot: rows 10 to 5: the first must be below the last";
+    QTest::newRow("row 0") << QStringList{"--rows", "0,5"} << 2
+                           << "plot: rows 0 to 5: records are numbered from 1";
     QTest::newRow("rows past the end") << QStringList{"--rows", "5,31"} << 1
-                                       << "the plot failed: a scale without a span, or rows "
-                                          "beyond the file's 29 records";
+                                       << "cell.Kmk: rows 5 to 31 are beyond the file's "
+                                          "29 records";
+    QTest::newRow("rows all beyond the file") << QStringList{"--rows", "50,60"} << 1
+                                              << "cell.Kmk: rows 50 to 60 are beyond the file's "
+                                                 "29 records";
 }
 
 // --ohm, --volt and --rows as the Plot Range dialog takes them, refused where it refuses.
@@ -161,5 +178,95 @@ void TestCliRender::plotRange() {
     CliProcess cli(QStringList{"plot", file, "--png", png} + options);
     QCOMPARE(cli.finish(60000), status);
     QVERIFY2(cli.err().contains(says), qPrintable(cli.err()));
+    QCOMPARE(cli.err().count(u'\n'), status == 0 ? 0 : 1);
     QCOMPARE(QFile::exists(png), status == 0);
+}
+
+void TestCliRender::notAList_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("says");
+
+    const QString notHeader = QStringLiteral(
+        "is not a recording or a saved list: its first line "
+        "is not a header");
+    QTest::newRow("text") << QByteArray("# Kelvomark\n\nReads the meter.\n") << notHeader;
+    QTest::newRow("empty") << QByteArray()
+                           << QStringLiteral("is not a recording or a saved list: it is empty");
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i) {
+        binary[i] = char(i * 37 % 251);
+    }
+    QTest::newRow("binary") << QByteArray(
+                                   "\x7f"
+                                   "ELF\x02\x01\x01") +
+                                   binary
+                            << notHeader;
+    QTest::newRow("data without header")
+        << QByteArray("1\t2021/07/01\t10:20:32\t12.34\t3.912\r\n") << notHeader;
+    QTest::newRow("header without ranges") << QByteArray("No.s\tDate\tTime\r\n") << notHeader;
+    QTest::newRow("one field more")
+        << QByteArray("No.s\tDate\tTime\t40mOhm\t4Voltage\tNote\r\n") << notHeader;
+}
+
+// A file that does not begin as a recording or a saved list is refused before anything is
+// drawn, naming the file; --any-file draws it all the same.
+void TestCliRender::notAList() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    const QString file = WriteText(dir.filePath(QStringLiteral("notes.Kmk")), bytes);
+    QVERIFY(!file.isEmpty());
+    const QString pdf = dir.filePath(QStringLiteral("notes.pdf"));
+    const QString png = dir.filePath(QStringLiteral("notes.png"));
+    for (const QStringList& arguments :
+         {QStringList{"print", file, "--pdf", pdf}, QStringList{"plot", file, "--png", png}}) {
+        CliProcess cli(arguments);
+        QCOMPARE(cli.finish(60000), 1);
+        QVERIFY2(cli.err().contains(file + QStringLiteral(" ") + says), qPrintable(cli.err()));
+        QVERIFY2(cli.err().contains(QLatin1String("--any-file")), qPrintable(cli.err()));
+        QCOMPARE(cli.err().count(u'\n'), 1);
+    }
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(!QFile::exists(png));
+    CliProcess insisted({"print", file, "--pdf", pdf, "--any-file"});
+    QCOMPARE(insisted.finish(60000), 0);
+    QVERIFY(QFile::exists(pdf));
+}
+
+void TestCliRender::listHeaders_data() {
+    QTest::addColumn<QByteArray>("header");
+    QTest::newRow("recording") << RecordFormat::headerLine(40, true, 4);
+    QTest::newRow("recording in Ohm") << RecordFormat::headerLine(4, false, 40);
+    QTest::newRow("logger set saved")
+        << QByteArray("No.s\t   Date\t   Time\t400m Ohm\t40 Voltage\t\r\n");
+    QTest::newRow("opened file saved again") << QByteArray("No.s\tDate\tTime\tOhm\tVoltage\t\r\n");
+    QTest::newRow("line end LF") << QByteArray("No.s\tDate\tTime\t40mOhm\t4Voltage\n");
+}
+
+// What the program itself writes is printed without --any-file.
+void TestCliRender::listHeaders() {
+    QFETCH(QByteArray, header);
+    QTemporaryDir dir;
+    const QString file = WriteText(dir.filePath(QStringLiteral("list.Kmk")),
+                                   header +
+                                       "1\t2021/07/01\t10:20:32\t12.34\t3.912\t\r\n"
+                                       "2\t2021/07/01\t10:20:34\t12.36\t3.911\t\r\n");
+    const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
+    CliProcess cli({"print", file, "--pdf", pdf});
+    QCOMPARE(cli.finish(60000), 0);
+    QVERIFY2(cli.err().isEmpty(), qPrintable(cli.err()));
+    QVERIFY(QFileInfo(pdf).size() > 0);
+}
+
+// A list whose header names no range has scales of nothing: the plot says so.
+void TestCliRender::plotWithoutRanges() {
+    QTemporaryDir dir;
+    const QString file = WriteText(dir.filePath(QStringLiteral("list.Kmk")),
+                                   "No.s\tDate\tTime\tOhm\tVoltage\t\r\n"
+                                   "1\t2021/07/01\t10:20:32\t12.34\t3.912\t\r\n"
+                                   "2\t2021/07/01\t10:20:34\t12.36\t3.911\t\r\n");
+    CliProcess cli({"plot", file, "--png", dir.filePath(QStringLiteral("list.png"))});
+    QCOMPARE(cli.finish(60000), 1);
+    QVERIFY2(cli.err().contains(file + QStringLiteral(": the resistance scale 0 to 0 has no span")),
+             qPrintable(cli.err()));
 }

@@ -22,10 +22,23 @@ void TestCliUsage::usage_data() {
     QTest::newRow("help command") << QStringList{"help", "logger"} << 0
                                   << "Usage: kelvomark-cli logger";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "kelvomark-cli 10.4";
+    // As the desktop program takes it.
+    QTest::newRow("version short") << QStringList{"-v"} << 0 << "kelvomark-cli 10.4";
     QTest::newRow("nothing") << QStringList{} << 2 << "a command is missing";
     QTest::newRow("unknown command") << QStringList{"download"} << 2 << "unknown command";
-    QTest::newRow("unknown option") << QStringList{"read", "--fast"} << 2 << "read: Unknown";
-    QTest::newRow("option without value") << QStringList{"read", "--count"} << 2 << "read:";
+    // Qt's parser's own texts in the words of every other refusal.
+    QTest::newRow("unknown option")
+        << QStringList{"read", "--fast"} << 2
+        << "read: unknown option \"--fast\" (kelvomark-cli read --help tells more)";
+    QTest::newRow("unknown option of the program")
+        << QStringList{"--colour"} << 2
+        << "unknown option \"--colour\" (kelvomark-cli --help tells more)";
+    QTest::newRow("unknown short option")
+        << QStringList{"plot", "a.Kmk", "-x"} << 2 << "plot: unknown option \"-x\"";
+    QTest::newRow("option without value")
+        << QStringList{"read", "--count"} << 2 << "read: --count needs its value (--count N)";
+    QTest::newRow("timeout letters") << QStringList{"read", "--timeout", "soon"} << 2
+                                     << "read: --timeout: \"soon\" is not a whole number";
     QTest::newRow("help of nothing") << QStringList{"help", "nothing"} << 2 << "help: no command";
 
     QTest::newRow("count zero") << QStringList{"read", "--count", "0"} << 2 << "--count: \"0\"";
@@ -71,8 +84,38 @@ void TestCliUsage::usage_data() {
     QTest::newRow("set and all") << QStringList{"logger", "--set", "1", "--all"} << 2
                                  << "do not go together";
     QTest::newRow("all without dir")
-        << QStringList{"logger", "--all", "--start", "2021/07/01 10:00:00"} << 2
+        << QStringList{"logger", "--all", "--start", "2021/07/01 10:00:00", "--same-start"} << 2
         << "--out-dir DIR is missing";
+    QTest::newRow("all with one plain start")
+        << QStringList{"logger", "--all", "--start", "2021/07/01 10:00:00", "--out-dir", "."} << 2
+        << "--start N=TIME for every set, or one --start TIME with --same-start";
+    QTest::newRow("same start without all")
+        << QStringList{"logger", "--set", "1", "--start", "2021/07/01 10:00:00", "--same-start"}
+        << 2 << "--same-start goes with --all";
+    QTest::newRow("same start with numbered starts")
+        << QStringList{"logger",    "--all", "--same-start", "--start", "1=2021/07/01 10:00:00",
+                       "--out-dir", "."}
+        << 2 << "--same-start takes one --start TIME";
+    QTest::newRow("start twice for a set") << QStringList{"logger",    "--all",
+                                                          "--start",   "2=2021/07/01 10:00:00",
+                                                          "--start",   "2=2021/07/02 10:00:00",
+                                                          "--out-dir", "."}
+                                           << 2 << "--start is given twice for set 2";
+    QTest::newRow("plain start among numbered")
+        << QStringList{"logger",    "--all",
+                       "--start",   "1=2021/07/01 10:00:00",
+                       "--start",   "2021/07/02 10:00:00",
+                       "--out-dir", "."}
+        << 2 << "--start \"2021/07/02 10:00:00\" names no set";
+    QTest::newRow("start for set 0")
+        << QStringList{"logger", "--all", "--start", "0=2021/07/01 10:00:00", "--out-dir", "."} << 2
+        << "N=TIME with a set number from 1 to 512";
+    QTest::newRow("start of another set")
+        << QStringList{"logger", "--set", "2", "--start", "3=2021/07/01 10:00:00"} << 2
+        << "--start \"3=2021/07/01 10:00:00\" is for set 3, but --set is 2";
+    QTest::newRow("numbered start badly typed")
+        << QStringList{"logger", "--all", "--start", "1=2021-07-01", "--out-dir", "."} << 2
+        << "--start: \"1=2021-07-01\" is not a starting time";
     QTest::newRow("dump both ways") << QStringList{"logger", "--from-dump", "a", "--save-dump", "b"}
                                     << 2 << "--from-dump reads no meter";
     QTest::newRow("dump missing") << QStringList{"logger", "--from-dump", "/nonexistent/d.bin"} << 1
@@ -143,6 +186,24 @@ void TestCliUsage::linksNoWidgets() {
     // The drawing half is found beside it.
     QCOMPARE(QFileInfo(QStringLiteral(KELVOMARK_RENDER)).absolutePath(),
              QFileInfo(CliProcess::Binary()).absolutePath());
+}
+
+// The usage lines name every option that --help lists, so none is found only by reading on.
+void TestCliUsage::usageNamesEveryOption() {
+    const QRegularExpression option(QStringLiteral("^  (?:-\\w, )?(--[a-z-]+)"),
+                                    QRegularExpression::MultilineOption);
+    for (const QString& command : Commands) {
+        CliProcess cli({command, "--help"});
+        QCOMPARE(cli.finish(), 0);
+        const QString help = QString::fromUtf8(cli.out());
+        const QString usage = help.left(help.indexOf(QLatin1String("\n\n")));
+        for (const QRegularExpressionMatch& match : option.globalMatch(help)) {
+            const QString name = match.captured(1);
+            if (name != u"--help") {
+                QVERIFY2(usage.contains(name), qPrintable(command + u' ' + name + u'\n' + usage));
+            }
+        }
+    }
 }
 
 // --help and the man page come from one table: every option of every command is in both.
