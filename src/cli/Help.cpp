@@ -344,10 +344,11 @@ Page makeProgramPage() {
 
     Section seeAlso{
         QStringLiteral("See also"),
-        {QStringLiteral("The user manual, chapter \"The command line\": Help in the desktop "
+        {QStringLiteral("kelvomark(1), the desktop program; kelvomark-sim(1), the meter "
+                        "simulator, for trying every command without a meter."),
+         QStringLiteral("The user manual, chapter \"The command line\": Help in the desktop "
                         "program kelvomark opens it (share/kelvomark/help/english.pdf under the "
-                        "installation prefix). kelvomark-sim --help: the meter simulator, for "
-                        "trying every command without a meter.")},
+                        "installation prefix).")},
         {},
         {}};
 

@@ -23,9 +23,23 @@ QString Typed(const QString& text) {
     return Roff(text).replace(u'-', QStringLiteral("\\-"));
 }
 
+// Other pages named as "kelvomark-sim(1)", the name in bold as man pages write it.
+QString References(const QString& text) {
+    static const QRegularExpression page(QStringLiteral("\\b([a-z][a-z0-9-]*)\\(([1-8])\\)"));
+    QString out;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch& match : page.globalMatch(text)) {
+        out += Roff(text.mid(from, match.capturedStart() - from));
+        out += QStringLiteral("\\fB") + Typed(match.captured(1)) + QStringLiteral("\\fR(") +
+               match.captured(2) + u')';
+        from = match.capturedEnd();
+    }
+    return out + Roff(text.mid(from));
+}
+
 void Paragraphs(QStringList& out, const QStringList& paragraphs) {
     for (const QString& paragraph : paragraphs) {
-        out << QStringLiteral(".PP") << Roff(paragraph);
+        out << QStringLiteral(".PP") << References(paragraph);
     }
 }
 
@@ -50,12 +64,13 @@ void Synopsis(QStringList& out, const QStringList& usage) {
     }
 }
 
-QString ManPage() {
+QString ManPage(const QString& date) {
     const Help::Page& program = Help::programPage();
     QStringList out;
-    out << QStringLiteral(".TH KELVOMARK\\-CLI 1 \"\" \"Kelvomark %1\" \"User Commands\"")
-               .arg(Help::version())
-        << QStringLiteral(".SH NAME")
+    // Hyphenation off: paths and commands are copied from the page.
+    out << QStringLiteral(".TH KELVOMARK\\-CLI 1 \"%1\" \"Kelvomark %2\" \"User Commands\"")
+               .arg(date, Help::version())
+        << QStringLiteral(".nh") << QStringLiteral(".SH NAME")
         << QStringLiteral("kelvomark\\-cli \\- ") + Roff(program.summary)
         << QStringLiteral(".SH SYNOPSIS");
     Synopsis(out, program.usage);
@@ -90,13 +105,13 @@ QString ManPage() {
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() != 2) {
-        std::fputs("usage: kelvomark-cli-man OUT.1\n", stderr);
+    if (arguments.size() != 3) {
+        std::fputs("usage: kelvomark-cli-man OUT.1 DATE\n", stderr);
         return 2;
     }
     QFile file(arguments.at(1));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(ManPage().toUtf8()) < 0 || !file.flush()) {
+        file.write(ManPage(arguments.at(2)).toUtf8()) < 0 || !file.flush()) {
         std::fprintf(stderr, "kelvomark-cli-man: cannot write %s: %s\n",
                      qPrintable(arguments.at(1)), qPrintable(file.errorString()));
         return 1;

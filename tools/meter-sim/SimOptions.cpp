@@ -51,7 +51,7 @@ SimOptions::Parsed SimOptions::Parse(const QStringList& arguments, SimOptions& o
         QStringLiteral("N"));
     const QCommandLineOption fault(
         QStringLiteral("logger-fault"),
-        QStringLiteral("seven, silent, short or endless (see the README)."),
+        QStringLiteral("seven, silent, short or endless (LOGGER FAULTS in the man page)."),
         QStringLiteral("KIND"));
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed of the noise and the garbage bytes."),
