@@ -9,7 +9,7 @@ KELVOMARK_PACKAGES=(
   poppler-utils
   dpkg-dev desktop-file-utils appstream shared-mime-info help2man
   clang libclang-rt-14-dev
-  ccache
+  ccache lintian
 )
 
 kelvomark_install_missing() {

@@ -43,6 +43,16 @@ void Console::message(const QString& text) {
     writeAll(STDERR_FILENO, (Help::programName() + QStringLiteral(": ") + text).toUtf8() + '\n');
 }
 
+Exit Console::refuse(const QString& command, const QString& text) {
+    message(command + QStringLiteral(": ") + text);
+    return Exit::Usage;
+}
+
+Exit Console::fail(const QString& subject, const QString& text) {
+    message(subject + QStringLiteral(": ") + text);
+    return Exit::Failure;
+}
+
 void Console::progress(const QString& text) {
     if (!terminal_ || quiet_) {
         return;

@@ -255,7 +255,11 @@ QVector<Page> makeCommandPages() {
             "in the file's window; --ohm, --volt and --rows set them as the Plot Range dialog "
             "does, and are refused (status 2) where the dialog refuses them. MIN is the value on "
             "the middle line, MAX the one on the top line; a middle value may stand between "
-            "them (MIN,MID,MAX) when it is their mean, as the plot always labels it.")};
+            "them (MIN,MID,MAX) when it is their mean, as the plot always labels it. A refusal "
+            "names the one rule broken; rows beyond the file's records, and a reading that "
+            "cannot be scaled, end with status 1."),
+        QStringLiteral("A file whose first line is not the header of a recording or a saved list "
+                       "is refused with status 1 unless --any-file is given.")};
     plot.sections = {options({
         option({QStringLiteral("png")}, QStringLiteral("OUT"),
                QStringLiteral("Writes the picture as PNG.")),

@@ -255,10 +255,10 @@ Exit Lister::list(const QByteArray& closed, const QStringList& rows) {
                     why.append(QStringLiteral("--start for %1, which it does not hold")
                                    .arg(SetNumbers(beyond)));
                 }
-                console_.message(QStringLiteral("logger: the data logger holds %1: %2; nothing "
-                                                "was written")
-                                     .arg(Sets(rows.size()), why.join(QStringLiteral("; "))));
-                return Exit::Usage;
+                return console_.refuse(QStringLiteral("logger"),
+                                       QStringLiteral("the data logger holds %1: %2; nothing was "
+                                                      "written")
+                                           .arg(Sets(rows.size()), why.join(QStringLiteral("; "))));
             }
         }
         for (int set = 1; set <= rows.size(); ++set) {
@@ -558,8 +558,7 @@ Exit RunLogger(const Arguments& arguments, Console& console, SignalNotifier& sto
     LoggerOptions options;
     QString error;
     if (!Parse(arguments, options, error)) {
-        console.message(QStringLiteral("logger: ") + error);
-        return Exit::Usage;
+        return console.refuse(QStringLiteral("logger"), error);
     }
     if (!CheckOutputs(options, console)) {
         return Exit::Failure;

@@ -41,11 +41,10 @@ Exit RunRead(const Arguments& arguments, Console& console, SignalNotifier& stopS
         const QString text = arguments.value(QStringLiteral("timeout"));
         const auto value = OptionValues::Whole(text, 0, 86400);
         if (!value) {
-            console.message(
-                QStringLiteral("read: ") +
+            return console.refuse(
+                QStringLiteral("read"),
                 OptionValues::Refusal(QStringLiteral("timeout"), text,
                                       QStringLiteral("a whole number of seconds from 0 to 86400")));
-            return Exit::Usage;
         }
         timeoutS = *value;
     }
@@ -74,9 +73,8 @@ Exit RunRead(const Arguments& arguments, Console& console, SignalNotifier& stopS
     silence.setSingleShot(true);
     silence.setInterval(std::chrono::seconds(timeoutS));
     QObject::connect(&silence, &QTimer::timeout, &meter, [&] {
-        console.message(port.label() +
-                        QStringLiteral(": no reading came for %1 s (--timeout)").arg(timeoutS));
-        Quit(Exit::Failure);
+        Quit(console.fail(port.label(),
+                          QStringLiteral("no reading came for %1 s (--timeout)").arg(timeoutS)));
     });
     qint64 shown = 0;
     QObject::connect(&meter.receiver(), &Receiver::readingDecoded, &meter, [&] {

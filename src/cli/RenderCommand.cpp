@@ -31,6 +31,10 @@ QString Renderer() {
 // Refuses what is no recording or saved list before anything is drawn: printed, any file gives
 // pages of noise, and plotted, scales of nothing.
 bool ReadableAsList(const QString& path, Console& console) {
+    if (QFileInfo(path).isDir()) {
+        console.message(QStringLiteral("cannot read %1: it is a folder").arg(path));
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         console.message(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));

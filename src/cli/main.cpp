@@ -48,8 +48,7 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
     const QStringList rest = arguments.mid(1);
     const Arguments parsed(*page, rest);
     if (!parsed.ok()) {
-        console.message(first + QStringLiteral(": ") + parsed.error());
-        return Exit::Usage;
+        return console.refuse(first, parsed.error());
     }
     if (parsed.wantsHelp()) {
         Console::outBytes(Help::text(*page).toUtf8());

@@ -129,6 +129,8 @@ void TestCliUsage::usage_data() {
     QTest::newRow("print unreadable")
         << QStringList{"print", "/nonexistent/a.Kmk", "--pdf", QDir::tempPath() + "/cli-x.pdf"} << 1
         << "cannot read /nonexistent/a.Kmk";
+    QTest::newRow("print a folder") << QStringList{"print", QDir::tempPath(), "--pdf", "a.pdf"} << 1
+                                    << "cannot read " + QDir::tempPath() + ": it is a folder";
     QTest::newRow("plot no output") << QStringList{"plot", "a.Kmk"} << 2 << "--png OUT.png";
     QTest::newRow("plot scale") << QStringList{"plot", "a.Kmk", "--png", "a.png", "--ohm", "40"}
                                 << 2 << "--ohm: \"40\" is not two numbers";

@@ -72,6 +72,9 @@ class TestInstall : public QObject {
     void mimeTypeKnowsRecordings();
     void manPageIsTheHelp_data();
     void manPageIsTheHelp();
+    void manPageConventions_data();
+    void manPageConventions();
+    void licence();
 
     void debianPackage();
 
@@ -156,6 +159,9 @@ void TestInstall::installedFile_data() {
         QStringLiteral("share/mime/packages/%1.xml").arg(AppId),
         QStringLiteral("share/man/man1/kelvomark.1.gz"),
         QStringLiteral("share/man/man1/kelvomark-sim.1.gz"),
+        QStringLiteral("share/doc/kelvomark/copyright"),
+        QStringLiteral("share/doc/kelvomark/changelog.gz"),
+        QStringLiteral("share/lintian/overrides/kelvomark"),
     };
     for (const QString& file : files) {
         QTest::newRow(qPrintable(file)) << file;
@@ -324,6 +330,119 @@ void TestInstall::manPageIsTheHelp() {
     QVERIFY(options >= 3);
 }
 
+void TestInstall::manPageConventions_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("seeAlso");
+    QTest::addColumn<QStringList>("sayings");  // texts the page must hold
+    QTest::newRow("kelvomark") << QStringLiteral("kelvomark")
+                               << QStringList{"kelvomark-cli(1)", "kelvomark-sim(1)"}
+                               << QStringList{"/usr/share/kelvomark/help/english.pdf"};
+    QTest::newRow("kelvomark-cli")
+        << QStringLiteral("kelvomark-cli") << QStringList{"kelvomark(1)", "kelvomark-sim(1)"}
+        << QStringList{"sudo adduser $USER dialout", "/dev/serial/by-id/"};
+    // The README is not installed: the page itself tells the faults.
+    QTest::newRow("kelvomark-sim")
+        << QStringLiteral("kelvomark-sim") << QStringList{"kelvomark(1)", "kelvomark-cli(1)"}
+        << QStringList{"LOGGER FAULTS", "seven",   "silent",
+                       "short",         "endless", "The dump stops after 60 % of its bytes"};
+}
+
+// Debian's conventions for a man page, on the installed pages as man and lexgrog read them.
+void TestInstall::manPageConventions() {
+    QFETCH(QString, program);
+    QFETCH(QStringList, seeAlso);
+    QFETCH(QStringList, sayings);
+    QVERIFY2(installError_.isEmpty(), qPrintable(installError_));
+    for (const char* tool : {"man", "lexgrog"}) {
+        if (!have(QString::fromLatin1(tool))) {
+            QSKIP("man-db is not installed");
+        }
+    }
+    const QString file = installed(QStringLiteral("share/man/man1/%1.1.gz").arg(program));
+    // NAME leads with the command as typed, for whatis and apropos.
+    const Run whatis = run(QStringLiteral("lexgrog"), {file});
+    QCOMPARE(whatis.exitCode, 0);
+    QVERIFY2(whatis.out.contains(QStringLiteral(": \"%1 - ").arg(program)), qPrintable(whatis.out));
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    // The page at a width; man's and groff's warnings are on, and a warning is an empty page.
+    const auto render = [&](int width) {
+        environment.insert(QStringLiteral("MANWIDTH"), QString::number(width));
+        const Run page =
+            run(QStringLiteral("man"), {QStringLiteral("--warnings"), QStringLiteral("-l"), file},
+                environment);
+        return page.exitCode == 0 && page.err.isEmpty() ? page.out : page.err;
+    };
+    const QString wide = render(1000);
+    QVERIFY2(wide.startsWith(program.toUpper()), qPrintable(wide));
+    for (const QString& saying : sayings) {
+        QVERIFY2(wide.contains(saying), qPrintable(saying));
+    }
+    const qsizetype see = wide.indexOf(QLatin1String("\nSEE ALSO\n"));
+    QVERIFY2(see >= 0, qPrintable(wide));
+    for (const QString& page : seeAlso) {
+        QVERIFY2(wide.indexOf(page, see) > see, qPrintable(page));
+    }
+    // The footer: the version, a month and a year, the page's name.
+    const QStringList lines = render(80).trimmed().split(u'\n');
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\S.* 10\\.4 +[A-Z][a-z]+ \\d{4} +%1\\(1\\)$")
+                                    .arg(QRegularExpression::escape(program.toUpper())))
+                 .match(lines.constLast())
+                 .hasMatch(),
+             qPrintable(lines.constLast()));
+
+    // No word broken by hyphenation at any width: a line that ends in "-" is only ever a
+    // break after a hyphen that is in the text.
+    for (int width = 40; width <= 80; width += 5) {
+        const QStringList narrow = render(width).split(u'\n');
+        for (int i = 0; i + 1 < narrow.size(); ++i) {
+            const QString line = narrow.at(i).trimmed();
+            if (!line.endsWith(u'-') || line.endsWith(QLatin1String("--"))) {
+                continue;
+            }
+            const QString head = line.section(u' ', -1).chopped(1);
+            const QString tail = narrow.at(i + 1).trimmed().section(u' ', 0, 0);
+            QVERIFY2(!wide.contains(head + tail) || wide.contains(head + u'-' + tail),
+                     qPrintable(QStringLiteral("width %1: %2|%3").arg(width).arg(line, tail)));
+        }
+    }
+}
+
+// The licence that the metainfo names, in the repository and, machine-readable, in the package.
+void TestInstall::licence() {
+    QFile licence(QStringLiteral(KELVOMARK_SOURCE_DIR) + QStringLiteral("/LICENSE"));
+    QVERIFY(licence.open(QIODevice::ReadOnly));
+    QVERIFY(licence.readLine().startsWith("MIT License"));
+    QFile metainfo(installed(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(AppId)));
+    QVERIFY(metainfo.open(QIODevice::ReadOnly));
+    QVERIFY(metainfo.readAll().contains("<project_license>MIT</project_license>"));
+
+    QFile copyright(installed(QStringLiteral("share/doc/kelvomark/copyright")));
+    QVERIFY(copyright.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(copyright.readAll());
+    QVERIFY(text.startsWith(QLatin1String(
+        "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/")));
+    // Expat is Debian's name for the MIT licence.
+    QVERIFY2(text.contains(QLatin1String("Files: *\nCopyright: ")) &&
+                 text.contains(QLatin1String("\nLicense: Expat\n")),
+             qPrintable(text));
+
+    // Every override says why, on the comment lines just above it.
+    QFile overrides(installed(QStringLiteral("share/lintian/overrides/kelvomark")));
+    QVERIFY(overrides.open(QIODevice::ReadOnly));
+    bool reason = false;
+    for (const QByteArray& line : overrides.readAll().split('\n')) {
+        if (line.trimmed().isEmpty()) {
+            reason = false;
+        } else if (line.startsWith('#')) {
+            reason = line.size() > 2;
+        } else {
+            QVERIFY2(reason && line.startsWith("kelvomark: "), line.constData());
+        }
+    }
+}
+
 void TestInstall::debianPackage() {
     if (!have(QStringLiteral("dpkg-deb")) || !have(QStringLiteral("dpkg-shlibdeps"))) {
         QSKIP("dpkg-dev is not installed");
@@ -350,7 +469,10 @@ void TestInstall::debianPackage() {
           QStringLiteral("./usr/share/applications/%1.desktop").arg(AppId),
           QStringLiteral("./usr/share/metainfo/%1.metainfo.xml").arg(AppId),
           QStringLiteral("./usr/share/man/man1/kelvomark.1.gz"),
-          QStringLiteral("./usr/share/man/man1/kelvomark-sim.1.gz")}) {
+          QStringLiteral("./usr/share/man/man1/kelvomark-sim.1.gz"),
+          QStringLiteral("./usr/share/doc/kelvomark/copyright"),
+          QStringLiteral("./usr/share/doc/kelvomark/changelog.gz"),
+          QStringLiteral("./usr/share/lintian/overrides/kelvomark")}) {
         QVERIFY2(contents.out.contains(file + u'\n'), qPrintable(file));
     }
 
@@ -363,6 +485,19 @@ void TestInstall::debianPackage() {
          {"libqt6widgets6", "libqt6serialport6", "libqt6printsupport6", "fonts-liberation"}) {
         QVERIFY2(depends.out.contains(QLatin1String(package)), qPrintable(depends.out));
     }
+
+    // Debian's own checks: no error and no warning but those overridden, with their reasons,
+    // in the package itself.
+    if (!have(QStringLiteral("lintian"))) {
+        QSKIP("lintian is not installed (tools/setup.sh installs it)");
+    }
+    const Run lintian = run(QStringLiteral("lintian"),
+                            {QStringLiteral("--fail-on"), QStringLiteral("error,warning"),
+                             QStringLiteral("--no-tag-display-limit"), deb});
+    QVERIFY2(lintian.exitCode == 0, qPrintable(lintian.out + lintian.err));
+    static const QRegularExpression reported(QStringLiteral("^[EW]: "),
+                                             QRegularExpression::MultilineOption);
+    QVERIFY2(!reported.match(lintian.out).hasMatch(), qPrintable(lintian.out));
 }
 
 QTEST_MAIN(TestInstall)

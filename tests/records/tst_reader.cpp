@@ -223,6 +223,40 @@ class TestRecordReader : public QObject {
         QCOMPARE(appended, "before" + line);
     }
 
+    // What the program writes is a header; a header is nothing else.
+    void headerLine_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("header");
+        QTest::newRow("recording") << RecordFormat::headerLine(40, true, 4) << true;
+        QTest::newRow("recording, Ohm") << RecordFormat::headerLine(40, false, 40) << true;
+        QTest::newRow("logger set saved")
+            << QByteArray("No.s\t   Date\t   Time\t400m Ohm\t40 Voltage\t\r\n") << true;
+        QTest::newRow("list saved")
+            << RecordFormat::gridLine({"No.s", "Date", "Time", "Ohm", "Voltage"}) << true;
+        QTest::newRow("no line end") << QByteArray("No.s\tDate\tTime\t4Ohm\t4Voltage") << true;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("line end only") << QByteArray("\r\n") << false;
+        QTest::newRow("text") << QByteArray("# Kelvomark\n") << false;
+        QTest::newRow("data line")
+            << QByteArray("1\t2021/07/01\t10:20:32\t12.34\t3.912\r\n") << false;
+        QTest::newRow("four fields") << QByteArray("No.s\tDate\tTime\t40mOhm\r\n") << false;
+        QTest::newRow("a sixth field")
+            << QByteArray("No.s\tDate\tTime\t40mOhm\t4Voltage\tx\r\n") << false;
+        QTest::newRow("two TABs at the end")
+            << QByteArray("No.s\tDate\tTime\t40mOhm\t4Voltage\t\t\r\n") << false;
+        QTest::newRow("ranges swapped")
+            << QByteArray("No.s\tDate\tTime\t4Voltage\t40mOhm\r\n") << false;
+        QTest::newRow("commas") << QByteArray("No.s,Date,Time,40mOhm,4Voltage\r\n") << false;
+        QTest::newRow("lower case")
+            << QByteArray("no.s\tdate\ttime\t40mohm\t4voltage\r\n") << false;
+    }
+
+    void headerLine() {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, header);
+        QCOMPARE(RecordFormat::isHeaderLine(line), header);
+    }
+
     // A list far longer than one write: every line once, in order.
     void longSave() {
         GridModel grid;
