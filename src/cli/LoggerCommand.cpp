@@ -255,10 +255,17 @@ Exit Lister::list(const QByteArray& closed, const QStringList& rows) {
                     why.append(QStringLiteral("--start for %1, which it does not hold")
                                    .arg(SetNumbers(beyond)));
                 }
-                return console_.refuse(QStringLiteral("logger"),
-                                       QStringLiteral("the data logger holds %1: %2; nothing was "
-                                                      "written")
-                                           .arg(Sets(rows.size()), why.join(QStringLiteral("; "))));
+                // The download need not be waited for again.
+                const QString again =
+                    options_.fromDump.isEmpty() && options_.saveDump.isEmpty()
+                        ? QStringLiteral(" (--save-dump FILE keeps the answer for --from-dump)")
+                        : QString();
+                return console_.refuse(
+                    QStringLiteral("logger"),
+                    QStringLiteral("the data logger holds %1: %2; nothing was "
+                                   "written")
+                            .arg(Sets(rows.size()), why.join(QStringLiteral("; "))) +
+                        again);
             }
         }
         for (int set = 1; set <= rows.size(); ++set) {
