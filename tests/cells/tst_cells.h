@@ -38,6 +38,7 @@ class TestSortCli : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void sortsAgainstTheSimulator();
+    void sortsTheSimulatorsCellList();
     void captureSurvivesKill9();
     void sigtermEndsWithSuccess();
     void twoSortersOnOneFile();

@@ -117,6 +117,34 @@ void TestSortCli::sortsAgainstTheSimulator() {
     Q_UNUSED(lines);
 }
 
+void TestSortCli::sortsTheSimulatorsCellList() {
+    // The simulator's own sorting session: bounces, flicker, both resistance ranges and both
+    // voltage ranges. One capture per cell, with the cell's values.
+    const QString cells = QStringLiteral(KELVOMARK_SOURCE "/tools/meter-sim/cells/example.txt");
+    SimProcess sim({"--sort", cells, "--cells", "6", "--open-ms", "500", "--hold-ms", "1500"});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
+    QTemporaryDir dir;
+    const QString db = dir.filePath("cells.sqlite");
+    CliProcess cli({"sort", "--port", sim.path(), "--db", db, "--count", "6", "--format", "json",
+                    "--profile", "Example 18650 Li-ion"});
+    QVERIFY2(cli.finish(60000) == 0, qPrintable(cli.err()));
+    const QVector<QPair<double, double>> expected = {{38.2, 3.912}, {41.7, 3.905}, {35.9, 3.921},
+                                                     {72.4, 3.874}, {36.8, 3.918}, {29.4, 4.185}};
+    QCOMPARE(cli.outLines().size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        const QJsonObject object = Json(cli.outLines().at(i));
+        QCOMPARE(object.value("id").toString(),
+                 QStringLiteral("C%1").arg(i + 1, 4, 10, QLatin1Char('0')));
+        const double ir = object.value("ir_mohm").toDouble();
+        const double volt = object.value("volt").toDouble();
+        QVERIFY2(qAbs(ir - expected.at(i).first) <= expected.at(i).first * 0.003 + 0.1,
+                 qPrintable(cli.outLines().at(i)));
+        QVERIFY2(qAbs(volt - expected.at(i).second) <= 0.011, qPrintable(cli.outLines().at(i)));
+    }
+    QCOMPARE(Json(cli.outLines().at(3)).value("verdict").toString(), QStringLiteral("WARN"));
+    QCOMPARE(Json(cli.outLines().at(0)).value("bin").toString(), QStringLiteral("A"));
+}
+
 void TestSortCli::captureSurvivesKill9() {
     QTemporaryDir dir;
     SimProcess sim({"--scenario", WriteScenario(dir, "touches.txt", EndlessTouches(5))});
