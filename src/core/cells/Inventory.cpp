@@ -797,7 +797,7 @@ bool Inventory::exportCsv(QIODevice& device) {
     }
     const bool read =
         forEachMeasurement([&](const Measurement& m) { return writer.write(ExportRow(m)); });
-    if (!writer.error().isEmpty()) {
+    if (!writer.flush()) {
         error_ = writer.error();
         return false;
     }
