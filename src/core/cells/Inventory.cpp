@@ -64,7 +64,11 @@ const QStringList Migrations[] = {
         // The number after the last one handed out for a prefix.
         QStringLiteral("CREATE TABLE id_counters (prefix VARCHAR(64) PRIMARY KEY, next_number "
                        "BIGINT NOT NULL)"),
-        QStringLiteral("CREATE INDEX measurements_by_time ON measurements (time_ms)"),
+        // The export's order, read straight off the index.
+        QStringLiteral("CREATE INDEX measurements_by_time ON measurements (time_ms, session, seq)"),
+        // A cell's latest measurement that is not deleted, for the list: one index step.
+        QStringLiteral(
+            "CREATE INDEX measurements_latest ON measurements (cell_id, deleted, time_ms, seq)"),
         QStringLiteral("CREATE INDEX measurements_by_session ON measurements (session, seq)"),
         QStringLiteral("CREATE INDEX cells_by_pack ON cells (pack)"),
     },
@@ -81,7 +85,7 @@ const QString CellColumns =
     QStringLiteral("c.id, c.profile, c.capacity_mah, c.notes, c.pack, c.pack_group, c.pack_slot");
 constexpr int CellColumnCount = 7;
 
-// The latest measurement of cell c that is not deleted, found through measurements_by_cell.
+// The latest measurement of cell c that is not deleted, found through measurements_latest.
 const QString LatestJoin = QStringLiteral(
     " LEFT JOIN measurements m ON m.uuid = (SELECT x.uuid FROM measurements x WHERE x.cell_id = "
     "c.id AND x.deleted = 0 ORDER BY x.time_ms DESC, x.seq DESC LIMIT 1)");
