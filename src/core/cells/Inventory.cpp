@@ -297,9 +297,10 @@ bool Inventory::openSqlite(const QString& location) {
     }
     QSqlQuery query(db);
     // FULL makes each commit reach the disk before it returns, so an announced capture survives
-    // a power cut.
+    // a power cut. A cache of 32 MB holds the indexes a list of 100,000 cells walks.
     for (const QString& pragma :
-         {QStringLiteral("PRAGMA synchronous=FULL"), QStringLiteral("PRAGMA foreign_keys=ON")}) {
+         {QStringLiteral("PRAGMA synchronous=FULL"), QStringLiteral("PRAGMA foreign_keys=ON"),
+          QStringLiteral("PRAGMA cache_size=-32768")}) {
         if (!query.exec(pragma)) {
             error_ = QStringLiteral("cannot open %1: %2").arg(location, query.lastError().text());
             return false;
