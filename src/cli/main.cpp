@@ -1,4 +1,4 @@
-// kelvomark-cli: the meter without a desktop. Links Qt Core and Qt SerialPort only; print and
+// kelvomark-cli: the meter without a desktop. Links Qt Core, SerialPort and SQL only; print and
 // plot run kelvomark-render for their drawing.
 #include <QCoreApplication>
 
@@ -13,8 +13,8 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
     const QString first = arguments.value(0);
     if (arguments.isEmpty()) {
         console.message(
-            QStringLiteral("a command is missing: ports, read, record, logger, print "
-                           "or plot (kelvomark-cli --help tells more)"));
+            QStringLiteral("a command is missing: ports, read, record, logger, print, "
+                           "plot, sort or cells (kelvomark-cli --help tells more)"));
         return Exit::Usage;
     }
     if (first == u"-h" || first == u"--help") {
@@ -41,7 +41,7 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
         console.message(first.startsWith(u'-')
                             ? OptionValues::UnknownOption(first, QString())
                             : QStringLiteral("unknown command \"%1\": ports, read, record, logger, "
-                                             "print or plot")
+                                             "print, plot, sort or cells")
                                   .arg(first));
         return Exit::Usage;
     }
@@ -66,6 +66,12 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
     }
     if (first == u"logger") {
         return RunLogger(parsed, console, stopSignals);
+    }
+    if (first == u"sort") {
+        return RunSort(parsed, console, stopSignals);
+    }
+    if (first == u"cells") {
+        return RunCells(parsed, console);
     }
     return RunRender(first == u"print" ? RenderOptions::Kind::Print : RenderOptions::Kind::Plot,
                      rest, parsed, console, stopSignals);
