@@ -1,6 +1,7 @@
 #include "core/cells/Inventory.h"
 
 #include <QAtomicInt>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -8,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUuid>
 #include <cmath>
 #include <limits>
@@ -260,6 +262,14 @@ bool Inventory::open(const QString& location) {
     close();
     error_.clear();
     location_ = location;
+    if (!openSqlite(location) || !migrate()) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool Inventory::openSqlite(const QString& location) {
     const QFileInfo info(location);
     if (info.exists() && !info.isFile()) {
         error_ = QStringLiteral("%1 is not a file").arg(location);
@@ -269,42 +279,41 @@ bool Inventory::open(const QString& location) {
         error_ = QStringLiteral("cannot make the folder %1").arg(info.absolutePath());
         return false;
     }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
-        if (!db.isValid()) {
-            error_ = QStringLiteral(
-                "the SQLite driver of Qt SQL is missing (Debian package "
-                "libqt6sql6-sqlite)");
-            close();
-            return false;
-        }
-        db.setDatabaseName(location);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-        if (!db.open()) {
-            error_ = QStringLiteral("cannot open %1: %2").arg(location, db.lastError().text());
-            close();
-            return false;
-        }
-        QSqlQuery query(db);
-        // WAL lets a reader go on while another program writes; FULL makes each commit reach
-        // the disk before it returns, so an announced capture survives a power cut.
-        for (const QString& pragma :
-             {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=FULL"),
-              QStringLiteral("PRAGMA foreign_keys=ON")}) {
-            if (!query.exec(pragma)) {
-                error_ =
-                    QStringLiteral("cannot open %1: %2").arg(location, query.lastError().text());
-                query.finish();
-                close();
-                return false;
-            }
-            query.finish();
-        }
-    }
-    if (!migrate()) {
-        close();
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    if (!db.isValid()) {
+        error_ = QStringLiteral(
+            "the SQLite driver of Qt SQL is missing (Debian package libqt6sql6-sqlite)");
         return false;
     }
+    db.setDatabaseName(location);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    if (!db.open()) {
+        error_ = QStringLiteral("cannot open %1: %2").arg(location, db.lastError().text());
+        return false;
+    }
+    QSqlQuery query(db);
+    // FULL makes each commit reach the disk before it returns, so an announced capture survives
+    // a power cut.
+    for (const QString& pragma :
+         {QStringLiteral("PRAGMA synchronous=FULL"), QStringLiteral("PRAGMA foreign_keys=ON")}) {
+        if (!query.exec(pragma)) {
+            error_ = QStringLiteral("cannot open %1: %2").arg(location, query.lastError().text());
+            return false;
+        }
+        query.finish();
+    }
+    // WAL lets a reader go on while another program writes. Switching a new file to it needs
+    // the file to itself, and SQLite does not wait for that through the busy timeout when
+    // another program is making the same new file at this moment: try again for a while.
+    QDeadlineTimer deadline(BusyTimeoutMs);
+    while (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+        if (deadline.hasExpired()) {
+            error_ = QStringLiteral("cannot open %1: %2").arg(location, query.lastError().text());
+            return false;
+        }
+        QThread::msleep(20);
+    }
+    query.finish();
     return true;
 }
 
