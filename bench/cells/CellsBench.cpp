@@ -49,6 +49,12 @@ constexpr int MeasurementsPerCell = 10;
 constexpr double LatencyTargetMs = 20;
 constexpr double ListTargetMs = 1000;
 
+QString LoadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readLine()).section(u' ', 0, 2)
+                                          : QStringLiteral("unknown");
+}
+
 double Percentile(std::vector<double> values, double share) {
     if (values.empty()) {
         return 0;
@@ -240,6 +246,7 @@ void BenchLatency(const QTemporaryDir& dir, bool quick) {
     }
     const double p99 = Percentile(run.latencies, 0.99);
     const double bare = Percentile(run.bareMs, 0.99);
+    Detail(QStringLiteral("latency: load average %1").arg(LoadAverage()));
     Detail(QStringLiteral("latency: %1 captures of %2 touches at %3 ms between readings; median "
                           "%4, 99th percentile %5, largest %6; the bare synced append: median "
                           "%7, 99th percentile %8 over %9 lines")
@@ -353,10 +360,11 @@ QString MakeInventory(const QString& path, Fixture& fixture) {
     return error;
 }
 
-// The baseline of the list rows: every cell's ID walked in order, on a connection of its own.
-qint64 BareWalk(const QString& path) {
-    const QString name = QStringLiteral("bench-walk");
-    qint64 count = 0;
+// Runs `sql` read-only on a connection of its own and reads `columns` columns of every row;
+// the number of rows.
+qint64 BareQuery(const QString& path, const QString& sql, int columns) {
+    const QString name = QStringLiteral("bench-bare");
+    qint64 values = 0;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
@@ -364,15 +372,33 @@ qint64 BareWalk(const QString& path) {
         if (db.open()) {
             QSqlQuery query(db);
             query.setForwardOnly(true);
-            query.exec(QStringLiteral("SELECT id FROM cells ORDER BY id"));
+            query.exec(sql);
             while (query.next()) {
-                count += query.value(0).toString().size() > 0;
+                for (int i = 0; i < columns; ++i) {
+                    values += query.value(i).isValid();
+                }
             }
         }
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
-    return count;
+    return values / columns;
+}
+
+// The baseline of the list rows: every cell's ID walked in order.
+qint64 BareWalk(const QString& path) {
+    return BareQuery(path, QStringLiteral("SELECT id FROM cells ORDER BY id"), 1);
+}
+
+// What Qt SQL alone costs the export: its query's rows, every column read, nothing written.
+qint64 BareExportQuery(const QString& path) {
+    return BareQuery(
+        path,
+        QStringLiteral(
+            "SELECT uuid, cell_id, time_ms, utc_offset, milliohms, volts, ohm_text, ohm_unit, "
+            "volt_text, verdict, reasons, bin, session, seq, host, port, remeasure, deleted "
+            "FROM measurements ORDER BY time_ms, session, seq"),
+        18);
 }
 
 // The baseline of the export: the same bytes, written plainly and synced as the export is.
@@ -483,12 +509,17 @@ void BenchInventory(const QTemporaryDir& dir, bool quick) {
         FailedRow(exportWhat, QStringLiteral("status %1, %2 rows").arg(exportStatus).arg(rows));
         return;
     }
+    qint64 queryRows = 0;
+    const double queryMs = BestMs(1, [&] { queryRows = BareExportQuery(db); });
     Detail(QStringLiteral("export: %1 rows, %2 MB, the whole command from its start; the plain "
                           "write in 1 MB pieces, then fdatasync as the export's save does; best "
-                          "of %3")
+                          "of %3. The export's query alone through Qt SQL, %4 rows with every "
+                          "column read: %5. Load average %6")
                .arg(rows)
                .arg(double(bytes.size()) / 1e6, 0, 'f', 1)
-               .arg(runs));
+               .arg(runs)
+               .arg(queryRows)
+               .arg(Duration(queryMs), LoadAverage()));
     RatioRow(exportWhat, exportedPair.figureMs,
              QStringLiteral("the same bytes written plainly, synced"), exportedPair.baselineMs,
              2.0);
