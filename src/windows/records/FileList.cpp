@@ -14,6 +14,7 @@
 #include "windows/graphs/PlotCommands.h"
 #include "windows/print/PrintGrid.h"
 #include "windows/records/ListWindow.h"
+#include "windows/records/StatisticsLine.h"
 
 FileList::FileList(App& app)
     : AppWindow(app),
@@ -31,6 +32,8 @@ FileList::FileList(App& app)
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(toolbar_);
     layout->addWidget(grid_);
+    layout->addWidget(new StatisticsLine(
+        grid_->model(), [this] { return ListStatistics::ohmUnit(ohmRange_); }, this));
 
     ListWindow::placeBesidePanel(app, *this);
     ListWindow::setWidths(*grid_);
