@@ -98,6 +98,10 @@ class TestStatistics : public QObject {
                                               << "mOhm";
         QTest::newRow("a logger set's range") << "400m Ohm"
                                               << "mOhm";
+        QTest::newRow("the reader's milliohm range") << "400m"
+                                                     << "mOhm";
+        QTest::newRow("the reader's ohm range") << "40"
+                                                << "Ohm";
         QTest::newRow("ohms") << "4Ohm"
                               << "Ohm";
         QTest::newRow("ohms with a blank") << "40 Ohm"

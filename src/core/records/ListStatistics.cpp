@@ -13,10 +13,7 @@ bool ListStatistics::isReading(QStringView text) {
 
 QString ListStatistics::ohmUnit(QStringView range) {
     const qsizetype at = range.indexOf(u"Ohm");
-    if (at < 0) {
-        return QStringLiteral("Ohm");
-    }
-    const QStringView before = range.left(at).trimmed();
+    const QStringView before = (at < 0 ? range : range.left(at)).trimmed();
     return before.endsWith(u'm') ? QStringLiteral("mOhm") : QStringLiteral("Ohm");
 }
 

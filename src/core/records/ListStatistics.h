@@ -43,7 +43,7 @@ class ListStatistics {
     // Whether a cell's text is a reading.
     static bool isReading(QStringView text);
     // The resistance unit of a range text of any of the program's spellings: "40mOhm",
-    // "400m Ohm", "4Ohm"; "Ohm" when it names none.
+    // "400m Ohm", "4Ohm", the reader's "40m" and "4"; "Ohm" when it names none.
     static QString ohmUnit(QStringView range);
 
   private:

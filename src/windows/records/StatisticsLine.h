@@ -19,10 +19,11 @@ class StatisticsLine : public QLabel {
     StatisticsLine(GridModel& grid, std::function<QString()> ohmUnit, QWidget* parent);
 
     const ListStatistics& statistics() const { return stats_; }
+    // Writes the line again soon, for a unit that has changed.
+    void showSoon();
 
   private:
     void recount();
-    void showSoon();
     void writeText();
 
     GridModel& grid_;
