@@ -43,7 +43,7 @@ COM numbers:
 
 Exit status:
   0 when the main window is closed, or after --help and --version; 1 when the
-  chosen port cannot be opened; 2 for a bad command line.
+  chosen port cannot be opened or there is no display; 2 for a bad command line.
 )";
 
 }  // namespace
@@ -113,11 +113,33 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             return line;
         }
     }
+    line.platform = parser.value(QStringLiteral("platform"));
     for (const QString& file : parser.positionalArguments()) {
         line.files.append(QFileInfo(file).absoluteFilePath());
     }
     line.outcome = Outcome::Run;
     return line;
+}
+
+QString CommandLine::displayMissing(const QProcessEnvironment& environment) const {
+    if (!environment.value(QStringLiteral("DISPLAY")).isEmpty() ||
+        !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty()) {
+        return QString();
+    }
+    const QString named =
+        platform.isEmpty() ? environment.value(QStringLiteral("QT_QPA_PLATFORM")) : platform;
+    // Qt tries each of "wayland;xcb" in turn, and "xcb:option=value" carries options. Any
+    // other platform (offscreen, vnc, eglfs ...) needs no display server; none named is xcb.
+    for (const QString& name : named.split(u';', Qt::SkipEmptyParts)) {
+        const QString base = name.section(u':', 0, 0).trimmed();
+        if (!base.startsWith(QLatin1String("xcb")) && !base.startsWith(QLatin1String("wayland"))) {
+            return QString();
+        }
+    }
+    return QStringLiteral(
+               "%1: no display (DISPLAY and WAYLAND_DISPLAY are unset); kelvomark-cli works "
+               "without one")
+        .arg(QString::fromLatin1(Program));
 }
 
 int CommandLine::finish() const {

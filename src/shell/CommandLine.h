@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,12 @@ struct CommandLine {
     QString text;                  // the help or version text, or the one-line error
     PortChoice::PortRequest port;  // number 0: the port dialog chooses as it always does
     QStringList files;             // absolute paths
+    QString platform;              // Qt's -platform, if given
+
+    // The one line to end with when the windows would have no display to go to: neither
+    // DISPLAY nor WAYLAND_DISPLAY is set and every platform Qt would try needs one. Empty when
+    // the program can show its windows.
+    QString displayMissing(const QProcessEnvironment& environment) const;
 
     // `arguments` begins with the program name. Qt's own options (-platform, -style ...) are
     // let through for QApplication.

@@ -138,6 +138,7 @@ MeterFace::MeterFace(QWidget* parent) : QWidget(parent) {
     valVoltage_->setObjectName(QStringLiteral("ValVoltage"));
     valVoltage_->setInk(Ink);
     valVoltage_->setGeometry(50, 206, 204, 66);
+    setReadingStale(false);
     faceLabel(this, QStringLiteral("LblV"), QStringLiteral("V"), QRect(274, 226, 36, 44),
               faceFont(32), Ink);
 
@@ -162,6 +163,18 @@ QLabel* MeterFace::valOhm() const {
 }
 QLabel* MeterFace::valVoltage() const {
     return valVoltage_;
+}
+
+void MeterFace::setReadingStale(bool stale) {
+    valOhm_->setStale(stale);
+    valVoltage_->setStale(stale);
+    const QString old = QStringLiteral(", an old reading: no data from the meter");
+    valOhm_->setAccessibleDescription(QStringLiteral("Resistance") + (stale ? old : QString()));
+    valVoltage_->setAccessibleDescription(QStringLiteral("Voltage") + (stale ? old : QString()));
+}
+
+bool MeterFace::isReadingStale() const {
+    return valOhm_->isStale();
 }
 
 QSize MeterFace::sizeHint() const {

@@ -18,6 +18,10 @@ class MeterFace : public QWidget {
     QLabel* valOhm() const;
     QLabel* valVoltage() const;
     QLabel* lblMOhm() const { return lblMOhm_; }
+    // While no data comes from the meter the readings shown are old: their digits fade and
+    // their accessible description says so; the next reading brings them back.
+    void setReadingStale(bool stale);
+    bool isReadingStale() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -232,6 +234,7 @@ void Panel::showReading() {
     const Meter& meter = app().meter;
     valOhm()->setText(meter.OhmText);
     valVoltage()->setText(meter.VoltText);
+    face_->setReadingStale(false);
     lblMOhm()->setVisible(meter.MilliOhmUnit);
     RestartGraphsOnRangeChange(app());
     RestartListOnRangeChange(app());
@@ -247,6 +250,7 @@ void Panel::onNoDataChanged(bool noData) {
 
 void Panel::NoDataRoutine() {
     lblCom_->setText(QStringLiteral("No COM"));
+    face_->setReadingStale(true);
 }
 
 void Panel::dataBack() {
@@ -262,7 +266,17 @@ void Panel::chooseHelpLanguage() {
     option1_->setAutoExclusive(false);
     option1_->setChecked(false);
     option1_->setAutoExclusive(true);
-    app().shell().openDocument(app().helpDocumentPath());
+    const QString manual = app().helpDocumentPath();
+    app().shell().openDocument(manual, this, [this, manual] {
+        const QString where = QDir::toNativeSeparators(manual);
+        app().dialogs().message(
+            this, Dialogs::Icon::Warning, Dialogs::appTitle(),
+            QFileInfo::exists(manual)
+                ? QStringLiteral("No program is set up to open PDF files, so the manual could "
+                                 "not be shown. The manual is this file:\n%1")
+                      .arg(where)
+                : QStringLiteral("The manual could not be found:\n%1").arg(where));
+    });
 }
 
 void Panel::closeEvent(QCloseEvent* event) {

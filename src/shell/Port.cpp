@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "core/meter/MeterListener.h"
 #include "core/port/PortChoice.h"
 #include "platform/ComMap.h"
 #include "platform/widgets/BusyCursor.h"
@@ -21,6 +22,9 @@
 #include "windows/port/SerialDevices.h"
 
 namespace {
+
+// The bar while the ports are tried: "3 of 16".
+const QString ScanFormat = QStringLiteral("%v of %m");
 
 QPushButton* namedButton(QWidget* parent, const QString& name, const QString& text) {
     auto* button = new QPushButton(text, parent);
@@ -35,7 +39,8 @@ Port::Port(App& app)
       txtCom_(new QComboBox(this)),
       lblDevice_(new QLabel(this)),
       progressBar1_(new QProgressBar(this)),
-      cmdOk_(namedButton(this, QStringLiteral("CmdOk"), QStringLiteral("OK"))) {
+      cmdOk_(namedButton(this, QStringLiteral("CmdOk"), QStringLiteral("OK"))),
+      listener_(new MeterListener(this)) {
     setObjectName(QStringLiteral("Port"));
     setWindowTitle(QStringLiteral("COM Port"));
     MarkAsDialog(*this);
@@ -78,7 +83,7 @@ Port::Port(App& app)
     progressBar1_->setAccessibleName(QStringLiteral("Scan progress"));
     progressBar1_->setRange(0, ComMap::PortCount);
     progressBar1_->setValue(0);
-    progressBar1_->setFormat(QStringLiteral("%v of %m"));
+    progressBar1_->setFormat(ScanFormat);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(caption, 0, 0);
@@ -102,6 +107,11 @@ Port::Port(App& app)
     connect(cmdOk_, &QPushButton::clicked, this, &Port::accept);
     connect(cmdNoMeter, &QPushButton::clicked, this, &Port::openWithoutMeter);
     connect(txtCom_, &QComboBox::currentTextChanged, this, &Port::showDevice);
+    // A choice the person makes wins over the one the listening would make.
+    connect(txtCom_, &QComboBox::activated, this, &Port::stopListening);
+    connect(txtCom_->lineEdit(), &QLineEdit::textEdited, this, &Port::stopListening);
+    connect(listener_, &MeterListener::heard, this, &Port::heard);
+    connect(listener_, &MeterListener::silent, this, &Port::stopListening);
 
     // 3700 x 2700 twips.
     move(3700 / 15, 2700 / 15);
@@ -111,6 +121,7 @@ Port::Port(App& app)
 }
 
 void Port::reset() {
+    stopListening();
     txtCom_->clear();
     txtCom_->addItems(PortChoice::allEntries());
     txtCom_->setCurrentIndex(-1);
@@ -118,6 +129,7 @@ void Port::reset() {
 }
 
 void Port::autoScan() {
+    stopListening();
     BusyCursor busy;
     txtCom_->clear();
     txtCom_->clearEditText();
@@ -133,6 +145,24 @@ void Port::autoScan() {
         return;
     }
     txtCom_->setCurrentIndex(0);
+    if (found.size() > 1) {
+        progressBar1_->setFormat(QStringLiteral("Listening for the meter"));
+        listener_->listen(found, ComMap::current());
+    }
+}
+
+bool Port::isListening() const {
+    return listener_->isListening();
+}
+
+void Port::stopListening() {
+    listener_->stop();
+    progressBar1_->setFormat(ScanFormat);
+}
+
+void Port::heard(int number) {
+    stopListening();
+    txtCom_->setCurrentIndex(txtCom_->findText(PortChoice::entryText(number)));
 }
 
 void Port::showDevices() {
@@ -151,6 +181,8 @@ void Port::showDevice() {
 }
 
 void Port::accept() {
+    // The port the listening holds open is the one to open now.
+    stopListening();
     if (const std::optional<int> number = PortChoice::numberFor(txtCom_->currentText())) {
         app().rs232.ComPortNo = qint16(*number);
     }
@@ -168,6 +200,7 @@ void Port::accept() {
 }
 
 void Port::openWithoutMeter() {
+    stopListening();
     Panel& panel = app().windows().get<Panel>();
     panel.loadWithoutMeter();
     panel.show();

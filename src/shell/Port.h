@@ -4,6 +4,7 @@
 
 #include "windows/common/AppWindow.h"
 
+class MeterListener;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -26,7 +27,10 @@ class Port : public AppWindow {
     // Refills the list with COM 1 to 16, none chosen.
     void reset();
     // Lists only the ports that open or are busy; "Com Port Error !!!" when there is none.
+    // The first is chosen, then every port that opened is listened to for a moment: the one
+    // the meter talks on is chosen instead.
     void autoScan();
+    bool isListening() const;
     // The "Serial Devices" window, our stand-in for the system's device manager.
     void showDevices();
 
@@ -39,10 +43,13 @@ class Port : public AppWindow {
 
   private:
     void showDevice();
+    void stopListening();
+    void heard(int number);
 
     QComboBox* txtCom_;
     QLabel* lblDevice_;
     QProgressBar* progressBar1_;
     QPushButton* cmdOk_;
     QPointer<SerialDevices> devices_;
+    MeterListener* listener_;
 };

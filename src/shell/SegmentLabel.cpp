@@ -104,6 +104,13 @@ QSize SegmentLabel::sizeHint() const {
     return QSize(cells_ * 40, 64);
 }
 
+void SegmentLabel::setStale(bool stale) {
+    if (stale != stale_) {
+        stale_ = stale;
+        update();
+    }
+}
+
 void SegmentLabel::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -113,11 +120,16 @@ void SegmentLabel::paintEvent(QPaintEvent*) {
     while (glyphs.size() > cells_) {
         glyphs.removeFirst();
     }
+    QColor lit = ink_;
+    if (stale_) {
+        // Still legible, but as faint as a display that is fading.
+        lit.setAlpha(70);
+    }
     QColor off = ink_;
     off.setAlpha(18);
     const qsizetype blank = cells_ - glyphs.size();
     for (int i = 0; i < cells_; ++i) {
         const QRectF cell(area.left() + i * cellWidth, area.top(), cellWidth, area.height());
-        drawCell(p, cell, i < blank ? Glyph{} : glyphs.at(i - blank), ink_, off);
+        drawCell(p, cell, i < blank ? Glyph{} : glyphs.at(i - blank), lit, off);
     }
 }

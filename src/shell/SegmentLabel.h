@@ -14,6 +14,9 @@ class SegmentLabel : public QLabel {
     explicit SegmentLabel(int cells, QWidget* parent = nullptr);
 
     void setInk(const QColor& ink) { ink_ = ink; }
+    // An old reading keeps its text, drawn faded, so that no one takes it for a live one.
+    void setStale(bool stale);
+    bool isStale() const { return stale_; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -27,4 +30,5 @@ class SegmentLabel : public QLabel {
   private:
     int cells_;
     QColor ink_{30, 36, 28};
+    bool stale_ = false;
 };

@@ -1,6 +1,7 @@
 #include "shell/ToolbarCommands.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -94,6 +95,12 @@ bool sample(App& app, Panel* panel) {
     return true;
 }
 
+void cannotRead(App& app, QWidget* parent, const QString& path, const QString& error) {
+    app.dialogs().message(parent, Dialogs::Icon::Critical, Dialogs::appTitle(),
+                          QStringLiteral("The file could not be read:\n%1\n\n%2")
+                              .arg(QDir::toNativeSeparators(path), error));
+}
+
 // Shows `list` and reads `path` into it; what cannot be read is said over the list. False
 // then.
 bool showFile(App& app, FileList& list, const QString& path) {
@@ -101,9 +108,7 @@ bool showFile(App& app, FileList& list, const QString& path) {
     list.raise();
     QString error;
     if (!list.readFile(path, error)) {
-        app.dialogs().message(&list, Dialogs::Icon::Critical, Dialogs::appTitle(),
-                              QStringLiteral("The file could not be read:\n%1\n\n%2")
-                                  .arg(QDir::toNativeSeparators(path), error));
+        cannotRead(app, &list, path, error);
         return false;
     }
     return true;
@@ -194,12 +199,28 @@ void ToolbarClick(App& app, const QString& key) {
 void OpenFiles(App& app, const QStringList& paths) {
     // Each one a little below and right of the one before, so that none hides another.
     constexpr int Cascade = 28;
+    Panel* panel = app.windows().find<Panel>();
     for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString& path = paths.at(i);
+        // A file that does not even open gets no window, only its message.
+        if (QFile file(path); !file.open(QIODevice::ReadOnly)) {
+            cannotRead(app, panel, path, file.errorString());
+            continue;
+        }
         FileList& list = app.windows().another<FileList>();
         list.move(list.pos() + QPoint(Cascade, Cascade) * int(i));
-        // A list of its own with nothing in it serves no one, once the message is read.
-        if (!showFile(app, list, paths.at(i)) && list.grid().model().Rows() <= 1) {
-            list.unload();
+        list.show();
+        list.raise();
+        QString error;
+        if (list.readFile(path, error)) {
+            continue;
         }
+        // A list of its own with nothing in it serves no one: it goes before the message.
+        QWidget* parent = &list;
+        if (list.grid().model().Rows() <= 1) {
+            list.unload();
+            parent = panel;
+        }
+        cannotRead(app, parent, path, error);
     }
 }

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <cstdio>
 
 #include "platform/Clock.h"
 #include "platform/widgets/Dialogs.h"
@@ -14,6 +15,12 @@ int main(int argc, char* argv[]) {
     const CommandLine line = CommandLine::parse(CommandLine::arguments(argc, argv));
     if (line.outcome != CommandLine::Outcome::Run) {
         return line.finish();
+    }
+    // Qt would abort with its platform plugin's own words.
+    if (const QString missing = line.displayMissing(QProcessEnvironment::systemEnvironment());
+        !missing.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(missing));
+        return 1;
     }
 
     QApplication application(argc, argv);

@@ -27,6 +27,7 @@ class TestReceive : public QObject {
     void notOnePacketIgnored();
     void garbageBurst();
     void silenceThenFirstByte();
+    void oldReadingFades();
     void deviceVanishesAndReturns();
     void offLeavesPortAlone();
 };
@@ -39,6 +40,8 @@ class TestPanel : public QObject {
     void openError();
     void captionToggle();
     void helpChoice();
+    void helpWithoutViewer_data();
+    void helpWithoutViewer();
     void recordingLook();
     void closeEndsProgram();
 };

@@ -1,18 +1,24 @@
 #include <QAction>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "ComEnvironment.h"
 #include "PtyPair.h"
 #include "Rig.h"
+#include "ScriptedDialogs.h"
 #include "core/records/Sampler.h"
 #include "platform/Clock.h"
 #include "platform/SerialLink.h"
 #include "platform/widgets/ClickLabel.h"
+#include "platform/widgets/Shell.h"
 #include "shell/Port.h"
 #include "tst_app.h"
 
@@ -113,6 +119,85 @@ void TestPanel::helpChoice() {
         QVERIFY(!option1->isChecked());
         QCOMPARE(rig.shell.opened.size(), time);
         QCOMPARE(rig.shell.opened.last(), rig.app.helpDocumentPath());
+    }
+}
+
+// Help with the desktop's real opener: a stand-in xdg-open first on the PATH answers as the real
+// one does. When no program takes the manual, a message names the manual's file.
+void TestPanel::helpWithoutViewer_data() {
+    QTest::addColumn<QString>("opener");   // the script's body; empty: no xdg-open at all
+    QTest::addColumn<bool>("manual");      // the manual is where the program looks
+    QTest::addColumn<QString>("message");  // the start of the message; empty: none
+
+    const QString noViewer = QStringLiteral("No program is set up to open PDF files");
+    QTest::newRow("a viewer takes it") << "exit 0" << true << "";
+    QTest::newRow("no method for PDF")
+        << "echo 'xdg-open: no method available' >&2; exit 3" << true << noViewer;
+    QTest::newRow("the viewer failed") << "exit 4" << true << noViewer;
+    QTest::newRow("killed") << "kill -9 $$" << true << noViewer;
+    QTest::newRow("no xdg-open") << "" << true << noViewer;
+    QTest::newRow("the manual is missing") << "exit 2" << false << "The manual could not be found";
+}
+
+void TestPanel::helpWithoutViewer() {
+    QFETCH(QString, opener);
+    QFETCH(bool, manual);
+    QFETCH(QString, message);
+
+    // The manual where the program looks for it, beside this test program.
+    const QString manualPath =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/help/english.pdf");
+    QFile::remove(manualPath);
+    if (manual) {
+        QVERIFY(QDir().mkpath(QFileInfo(manualPath).path()));
+        QFile file(manualPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("%PDF-1.4\n");
+    }
+    QTemporaryDir bin;
+    const QString asked = bin.filePath(QStringLiteral("asked"));
+    if (!opener.isEmpty()) {
+        QFile script(bin.filePath(QStringLiteral("xdg-open")));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(
+            QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\n%2\n").arg(asked, opener).toLocal8Bit());
+        script.close();
+        QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit());
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        QFile::remove(manualPath);
+    });
+
+    SystemClock clock;
+    ScriptedDialogs dialogs;
+    DesktopShell shell;
+    App app(dialogs, clock, shell);
+    Panel& panel = app.windows().get<Panel>();
+    panel.show();
+    if (manual) {
+        QCOMPARE(app.helpDocumentPath(), manualPath);
+    }
+    panel.helpPanel()->show();
+    QTest::mouseClick(panel.findChild<QRadioButton*>(QStringLiteral("Option1")), Qt::LeftButton);
+
+    if (!opener.isEmpty()) {
+        QTRY_VERIFY(QFile::exists(asked));
+        QFile said(asked);
+        QVERIFY(said.open(QIODevice::ReadOnly));
+        QCOMPARE(said.readAll().trimmed(), app.helpDocumentPath().toLocal8Bit());
+    }
+    if (!message.isEmpty()) {
+        QTRY_COMPARE(dialogs.messages.size(), 1);
+        const QString text = dialogs.messages.first().text;
+        QVERIFY2(text.startsWith(message), qPrintable(text));
+        QVERIFY2(text.contains(app.helpDocumentPath()), qPrintable(text));
+    } else {
+        // Long enough for the opener's end to be heard.
+        QTest::qWait(300);
+        QVERIFY(dialogs.messages.isEmpty());
     }
 }
 

@@ -1,5 +1,6 @@
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -159,6 +160,66 @@ void TestReceive::silenceThenFirstByte() {
 
     meter.send(ReadingB);
     QTRY_COMPARE_WITH_TIMEOUT(rig.panel().valOhm()->text(), OhmB, 3000);
+}
+
+namespace {
+
+// How dark the darkest ink of a label is, over white: 0 black, 255 white.
+int DarkestInk(QWidget& label) {
+    QImage image(label.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    label.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            darkest = qMin(darkest, qGray(image.pixel(x, y)));
+        }
+    }
+    return darkest;
+}
+
+}  // namespace
+
+// During "No COM" the reading on the face is an old one: its digits fade and its description
+// says so, its text stays; the next reading, not the link's return, brings them back.
+void TestReceive::oldReadingFades() {
+    ComEnvironment env;
+    PtyPair pty;
+    env.set(1, pty.path());
+    SystemClock clock;
+    Rig rig(clock);
+    QVERIFY(rig.load());
+    PtyFeeder meter(pty);
+    meter.send(ReadingA);
+    QLabel* ohm = rig.panel().valOhm();
+    QLabel* volt = rig.panel().valVoltage();
+    QTRY_COMPARE_WITH_TIMEOUT(ohm->text(), OhmA, 3000);
+    const int fresh = DarkestInk(*ohm);
+    QCOMPARE(ohm->accessibleDescription(), QStringLiteral("Resistance"));
+    QCOMPARE(volt->accessibleDescription(), QStringLiteral("Voltage"));
+
+    meter.silence();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.panel().lblCom()->text(), QStringLiteral("No COM"), 8000);
+    QCOMPARE(ohm->text(), OhmA);
+    QCOMPARE(volt->text(), QStringLiteral("2.222"));
+    const QString old = QStringLiteral(", an old reading: no data from the meter");
+    QCOMPARE(ohm->accessibleDescription(), QStringLiteral("Resistance") + old);
+    QCOMPARE(volt->accessibleDescription(), QStringLiteral("Voltage") + old);
+    const int faded = DarkestInk(*ohm);
+    QVERIFY2(faded > fresh + 60, qPrintable(QStringLiteral("%1 %2").arg(fresh).arg(faded)));
+    QVERIFY(DarkestInk(*volt) > fresh + 60);
+
+    // The first bytes end the silence but are dropped: still the old reading.
+    QVERIFY(pty.write(ReadingB));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.panel().lblCom()->text(), QStringLiteral("COM1"), 1000);
+    QCOMPARE(ohm->text(), OhmA);
+    QCOMPARE(DarkestInk(*ohm), faded);
+
+    meter.send(ReadingB);
+    QTRY_COMPARE_WITH_TIMEOUT(ohm->text(), OhmB, 3000);
+    QCOMPARE(DarkestInk(*ohm), fresh);
+    QCOMPARE(ohm->accessibleDescription(), QStringLiteral("Resistance"));
+    QCOMPARE(volt->accessibleDescription(), QStringLiteral("Voltage"));
 }
 
 void TestReceive::deviceVanishesAndReturns() {

@@ -186,6 +186,14 @@ void TestCommandLine::programAnswers_data() {
                                     << "Unknown option 'bogus'";
     QTest::newRow("bad port") << kelvomark << QStringList{"--port", "COM99"} << 2 << ""
                               << "COM99";
+    const QString noDisplay = QStringLiteral(
+        "kelvomark: no display (DISPLAY and WAYLAND_DISPLAY are unset); kelvomark-cli works "
+        "without one");
+    QTest::newRow("no display") << kelvomark << QStringList{} << 1 << "" << noDisplay;
+    QTest::newRow("no display, with a file and a port")
+        << kelvomark << QStringList{"--port", "COM1", "a.Kmk"} << 1 << "" << noDisplay;
+    QTest::newRow("no display, xcb asked for by option")
+        << kelvomark << QStringList{"-platform", "xcb"} << 1 << "" << noDisplay;
     QTest::newRow("simulator --version")
         << sim << QStringList{"--version"} << 0 << "kelvomark-sim \\d+\\.\\d+\\n"
         << "";
@@ -216,6 +224,78 @@ void TestCommandLine::programAnswers() {
         QCOMPARE(ran.err.count(u'\n'), 1);
         QVERIFY(ran.err.endsWith(u'\n'));
     }
+}
+
+void TestCommandLine::displayMissing_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("wayland");
+    QTest::addColumn<QString>("platform");  // QT_QPA_PLATFORM; "-" leaves it unset
+    QTest::addColumn<bool>("missing");
+
+    const QStringList none;
+    QTest::newRow("nothing set: Qt would try xcb") << none << ""
+                                                   << ""
+                                                   << "-" << true;
+    QTest::newRow("an X display") << none << ":0"
+                                  << ""
+                                  << "-" << false;
+    QTest::newRow("a Wayland display") << none << ""
+                                       << "wayland-0"
+                                       << "-" << false;
+    QTest::newRow("xcb, no display") << none << ""
+                                     << ""
+                                     << "xcb" << true;
+    QTest::newRow("xcb with options") << none << ""
+                                      << ""
+                                      << "xcb:nograb" << true;
+    QTest::newRow("wayland then xcb") << none << ""
+                                      << ""
+                                      << "wayland;xcb" << true;
+    QTest::newRow("wayland-egl") << none << ""
+                                 << ""
+                                 << "wayland-egl" << true;
+    QTest::newRow("offscreen needs none") << none << ""
+                                          << ""
+                                          << "offscreen" << false;
+    QTest::newRow("xcb, else offscreen") << none << ""
+                                         << ""
+                                         << "xcb;offscreen" << false;
+    QTest::newRow("vnc") << none << ""
+                         << ""
+                         << "vnc:size=800x600" << false;
+    QTest::newRow("-platform offscreen wins") << QStringList{"-platform", "offscreen"} << ""
+                                              << ""
+                                              << "xcb" << false;
+    QTest::newRow("-platform xcb wins") << QStringList{"-platform", "xcb"} << ""
+                                        << ""
+                                        << "offscreen" << true;
+    QTest::newRow("an empty DISPLAY is none") << none << ""
+                                              << ""
+                                              << "-" << true;
+}
+
+void TestCommandLine::displayMissing() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, display);
+    QFETCH(QString, wayland);
+    QFETCH(QString, platform);
+    QFETCH(bool, missing);
+
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    if (!wayland.isEmpty()) {
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), wayland);
+    }
+    if (platform != QLatin1String("-")) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    }
+    const CommandLine line =
+        CommandLine::parse(QStringList{QStringLiteral("kelvomark")} + arguments);
+    QCOMPARE(int(line.outcome), int(Outcome::Run));
+    const QString text = line.displayMissing(environment);
+    QCOMPARE(!text.isEmpty(), missing);
+    QVERIFY(!text.contains(u'\n'));
 }
 
 void TestCommandLine::filesOpenEachInItsList() {
@@ -283,6 +363,41 @@ void TestCommandLine::filesOpenEachInItsList() {
     // Closing the main window takes every list with it.
     rig.panel()->close();
     QVERIFY(shownFileLists().isEmpty());
+}
+
+// A file given to the program that it cannot read gets its message and no window, not even
+// for the moment the message is on screen; the readable one beside it opens.
+void TestCommandLine::unreadableFileGetsNoWindow_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("missing") << "missing.Kmk" << false;
+    QTest::newRow("a folder") << "folder.Kmk" << true;
+}
+
+void TestCommandLine::unreadableFileGetsNoWindow() {
+    QFETCH(QString, name);
+    QFETCH(bool, folder);
+    DesktopRig rig;
+    const QString bad = rig.dir.filePath(name);
+    if (folder) {
+        QVERIFY(QDir(rig.dir.path()).mkdir(name));
+    }
+    const QString good =
+        rig.recording(QStringLiteral("good.Kmk"), QStringLiteral("40mOhm\t4Voltage"), 4);
+    QStringList listsAtMessage;
+    QWidget* parentAtMessage = nullptr;
+    rig.dialogs.whileShown = [&](ScriptedDialogs::Kind, QWidget* parent) {
+        listsAtMessage = shownFileLists().keys();
+        parentAtMessage = parent;
+    };
+    StartProgram(rig.app, CommandLine::parse({QStringLiteral("kelvomark"), bad, good}));
+    QTest::mouseClick(rig.noMeter(), Qt::LeftButton);
+
+    QCOMPARE(rig.dialogs.messages.size(), 1);
+    QVERIFY(rig.dialogs.messages.first().text.contains(QDir::toNativeSeparators(bad)));
+    QVERIFY2(listsAtMessage.isEmpty(), qPrintable(listsAtMessage.join(u',')));
+    QCOMPARE(parentAtMessage, static_cast<QWidget*>(rig.panel()));
+    QCOMPARE(shownFileLists().keys(), QStringList{QStringLiteral("good.Kmk")});
 }
 
 void TestCommandLine::portPathIsChosen() {

@@ -22,7 +22,11 @@ class TestCommandLine : public QObject {
     void portPath();
     void programAnswers_data();
     void programAnswers();
+    void displayMissing_data();
+    void displayMissing();
     void filesOpenEachInItsList();
+    void unreadableFileGetsNoWindow_data();
+    void unreadableFileGetsNoWindow();
     void portPathIsChosen();
     void programOpensFiles();
 };

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -56,6 +57,7 @@ class SlowPerson {
     bool readWhileShown = false;  // the program took in the new range meanwhile
     bool stayedOnScreen = false;  // the question, after the change
     bool windowStayed = false;    // the question's window, after the change
+    bool inFront = false;         // the question had the focus, above any window reopened
     QPointer<QWidget> window;
 
   private:
@@ -68,6 +70,7 @@ class SlowPerson {
         answer.setSingleShot(true);
         QObject::connect(&answer, &QTimer::timeout, &question, [&] {
             stayedOnScreen = question.isVisible();
+            inFront = QApplication::activeWindow() == &question;
             windowStayed = window && window->isVisible();
             question.accept();
         });
@@ -216,6 +219,7 @@ void TestUnderDialog::rangeChange() {
     QCOMPARE(person.readWhileShown, readUnder);
     QCOMPARE(person.window.data(), static_cast<QWidget*>(target.data()));
     QCOMPARE(person.windowStayed, !closes);
+    QVERIFY(person.inFront);
 
     // The answer did what was asked.
     if (message.isEmpty()) {

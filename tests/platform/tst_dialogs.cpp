@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -33,12 +34,24 @@ void TestDialogs::allFilesListsEveryFile_data() {
     QTest::addColumn<int>("filterIndex");
     QTest::addColumn<QStringList>("listed");
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("chosen");
 
     const QStringList every = {"README", "cells.Kmk", "notes.txt"};
-    QTest::newRow("open, Kelvomark") << false << 1 << QStringList{"cells.Kmk"} << "cells.Kmk";
-    QTest::newRow("open, All Files") << false << 2 << every << "README";
-    QTest::newRow("save, Kelvomark") << true << 1 << QStringList{"cells.Kmk"} << "list";
-    QTest::newRow("save, All Files") << true << 2 << every << "list";
+    QTest::newRow("open, Kelvomark") << false << 1 << QStringList{"cells.Kmk"} << "cells.Kmk"
+                                     << "cells.Kmk";
+    QTest::newRow("open, All Files") << false << 2 << every << "README"
+                                     << "README";
+    // A saved name without an extension gets the program's, so that Open lists it.
+    QTest::newRow("save, Kelvomark") << true << 1 << QStringList{"cells.Kmk"} << "list"
+                                     << "list.Kmk";
+    QTest::newRow("save, All Files") << true << 2 << every << "list"
+                                     << "list.Kmk";
+    QTest::newRow("save, an extension of its own")
+        << true << 1 << QStringList{"cells.Kmk"} << "list.txt"
+        << "list.txt";
+    QTest::newRow("save, the extension typed")
+        << true << 1 << QStringList{"cells.Kmk"} << "list.Kmk"
+        << "list.Kmk";
 }
 
 void TestDialogs::allFilesListsEveryFile() {
@@ -46,6 +59,7 @@ void TestDialogs::allFilesListsEveryFile() {
     QFETCH(int, filterIndex);
     QFETCH(QStringList, listed);
     QFETCH(QString, typed);
+    QFETCH(QString, chosen);
 
     QTemporaryDir dir;
     for (const char* name : {"README", "cells.Kmk", "notes.txt"}) {
@@ -89,12 +103,111 @@ void TestDialogs::allFilesListsEveryFile() {
 
     QtDialogs dialogs;
     const QString filter = QStringLiteral("Kelvomark (*.Kmk)|*.Kmk|All Files (*.*)|*.*|");
-    const QString chosen = save ? dialogs.saveFile(nullptr, filter, filterIndex, true)
-                                : dialogs.openFile(nullptr, filter, filterIndex);
+    const QString path = save ? dialogs.saveFile(nullptr, filter, filterIndex, true)
+                              : dialogs.openFile(nullptr, filter, filterIndex);
 
     QCOMPARE(filters, (QStringList{"Kelvomark (*.Kmk)", "All Files (*.*)"}));
     QCOMPARE(current, filters.value(filterIndex - 1));
     QCOMPARE(shown, listed);
-    // No extension is added to a name typed without one.
-    QCOMPARE(chosen, dir.filePath(typed));
+    QCOMPARE(path, dir.filePath(chosen));
+}
+
+// Each file dialog starts in the folder of the file chosen last, open or save, remembered in
+// the user's settings (here the tests' own); the first time, or when that folder is gone, in
+// the documents folder.
+void TestDialogs::startsWhereLastLeft_data() {
+    QTest::addColumn<QString>("remembered");  // "": nothing yet; "gone": a folder since removed
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("starts");  // "documents" or "remembered"
+
+    QTest::newRow("first time, open") << "" << false << "documents";
+    QTest::newRow("first time, save") << "" << true << "documents";
+    QTest::newRow("after a save, open") << "saved" << false << "remembered";
+    QTest::newRow("after an open, save") << "opened" << true << "remembered";
+    QTest::newRow("the folder is gone") << "gone" << false << "documents";
+}
+
+void TestDialogs::startsWhereLastLeft() {
+    QFETCH(QString, remembered);
+    QFETCH(bool, save);
+    QFETCH(QString, starts);
+
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QVERIFY2(!config.isEmpty() && !config.startsWith(QDir::homePath() + QStringLiteral("/.config")),
+             qPrintable(config));
+    QTemporaryDir documents;
+    QTemporaryDir work;
+    {
+        QFile dirs(config + QStringLiteral("/user-dirs.dirs"));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DOCUMENTS_DIR=\"" + documents.path().toLocal8Bit() + "\"\n");
+    }
+    const QString settingsFile = config + QStringLiteral("/kelvomark/kelvomark.conf");
+    QFile::remove(settingsFile);
+
+    QString folder;  // where the last chosen file was
+    QString startedIn;
+    QString typed;
+    QTimer person;
+    person.setInterval(20);
+    QObject::connect(&person, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            return;
+        }
+        person.stop();
+        startedIn = dialog->directory().absolutePath();
+        dialog->setDirectory(folder);
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
+        QDialog* asDialog = dialog;
+        asDialog->accept();
+        if (asDialog->isVisible()) {
+            asDialog->reject();
+        }
+    });
+    const QString filter = QStringLiteral("Kelvomark (*.Kmk)|*.Kmk|");
+    const auto ask = [&](bool saving, const QString& name) {
+        typed = name;
+        startedIn.clear();
+        person.start();
+        QtDialogs dialogs;
+        return saving ? dialogs.saveFile(nullptr, filter, 1, true)
+                      : dialogs.openFile(nullptr, filter, 1);
+    };
+
+    // What an earlier run left behind.
+    QString kept;
+    if (!remembered.isEmpty()) {
+        QTemporaryDir earlier;
+        folder = earlier.path();
+        {
+            QFile file(folder + QStringLiteral("/a.Kmk"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const bool saving = remembered == QLatin1String("saved");
+        const QString name = saving ? QStringLiteral("new.Kmk") : QStringLiteral("a.Kmk");
+        QCOMPARE(ask(saving, name), folder + u'/' + name);
+        QVERIFY2(QFile(settingsFile).exists(), qPrintable(settingsFile));
+        kept = folder;
+        if (remembered == QLatin1String("gone")) {
+            earlier.remove();
+        } else {
+            earlier.setAutoRemove(false);
+        }
+    }
+
+    folder = work.path();
+    {
+        QFile file(folder + QStringLiteral("/b.Kmk"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(ask(save, save ? QStringLiteral("c") : QStringLiteral("b.Kmk")),
+             folder + (save ? QStringLiteral("/c.Kmk") : QStringLiteral("/b.Kmk")));
+    QCOMPARE(startedIn, starts == QLatin1String("documents") ? documents.path() : kept);
+    if (remembered != QLatin1String("gone") && !kept.isEmpty()) {
+        QDir(kept).removeRecursively();
+    }
+    // And the next run starts where this one left off.
+    QSettings settings(settingsFile, QSettings::IniFormat);
+    QCOMPARE(settings.value(QStringLiteral("dialogs/folder")).toString(), work.path());
 }

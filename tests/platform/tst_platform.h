@@ -44,6 +44,8 @@ class TestDialogs : public QObject {
   private Q_SLOTS:
     void allFilesListsEveryFile_data();
     void allFilesListsEveryFile();
+    void startsWhereLastLeft_data();
+    void startsWhereLastLeft();
 };
 
 class TestClock : public QObject {

@@ -32,5 +32,7 @@ class TestPortDialog : public QObject {
     void enterAccepts();
     void scanListsFreeAndBusy();
     void scanFindsNothing();
+    void scanChoosesThePortThatTalks_data();
+    void scanChoosesThePortThatTalks();
     void serialDevices();
 };

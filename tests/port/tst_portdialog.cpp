@@ -5,11 +5,13 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "ComEnvironment.h"
 #include "PtyPair.h"
 #include "RecordingShell.h"
 #include "ScriptedDialogs.h"
+#include "SimProcess.h"
 #include "core/port/PortChoice.h"
 #include "platform/Clock.h"
 #include "shell/Panel.h"
@@ -199,7 +201,9 @@ void TestPortDialog::scanListsFreeAndBusy() {
     QCOMPARE(start.progress()->maximum(), 16);
     QCOMPARE(start.progress()->value(), 16);
     QVERIFY(start.dialogs.messages.isEmpty());
-    // The scan holds no port open.
+    // No port talks: the first stays chosen, and once the listening is over no port is held.
+    QTRY_VERIFY_WITH_TIMEOUT(!start.port().isListening(), 5000);
+    QCOMPARE(start.txtCom()->currentText(), QStringLiteral("COM  4"));
     QCOMPARE(SerialLink::probe(four.path()), SerialLink::OpenResult::Ok);
     QCOMPARE(SerialLink::probe(sixteen.path()), SerialLink::OpenResult::Ok);
     QVERIFY(holder.isOpen());
@@ -228,6 +232,73 @@ void TestPortDialog::scanFindsNothing() {
     QCOMPARE(start.dialogs.messages.first().icon, Dialogs::Icon::Critical);
     QCOMPARE(start.dialogs.messages.first().text, QStringLiteral("Com Port Error !!!"));
     QVERIFY(start.port().isVisible());
+}
+
+// Every port that opens is listed; the one on which the meter's packets arrive is chosen, the
+// first when none talks. Bytes that never make a packet are not the meter.
+void TestPortDialog::scanChoosesThePortThatTalks_data() {
+    QTest::addColumn<QStringList>("ports");  // COM 1, 2, 3: "meter", "silent" or "garbage"
+    QTest::addColumn<QString>("chosen");
+
+    QTest::newRow("meter behind a silent port")
+        << QStringList{"silent", "meter", "silent"} << "COM  2";
+    QTest::newRow("meter last") << QStringList{"silent", "garbage", "meter"} << "COM  3";
+    QTest::newRow("meter first") << QStringList{"meter", "silent", "silent"} << "COM  1";
+    QTest::newRow("none talks") << QStringList{"silent", "silent", "silent"} << "COM  1";
+    QTest::newRow("only noise") << QStringList{"silent", "garbage", "garbage"} << "COM  1";
+}
+
+void TestPortDialog::scanChoosesThePortThatTalks() {
+    QFETCH(QStringList, ports);
+    QFETCH(QString, chosen);
+
+    ComEnvironment env;
+    std::vector<std::unique_ptr<PtyPair>> ptys;
+    std::unique_ptr<SimProcess> sim;
+    for (int i = 0; i < ports.size(); ++i) {
+        if (ports.at(i) == QLatin1String("meter")) {
+            sim = std::make_unique<SimProcess>(QStringList{"--period", "250"});
+            QVERIFY2(sim->isReady(), qPrintable(sim->errorText()));
+            env.set(i + 1, sim->path());
+        } else {
+            ptys.push_back(std::make_unique<PtyPair>());
+            env.set(i + 1, ptys.back()->path());
+        }
+    }
+    env.claimRest();
+    // Noise full of start and end bytes, repeating every six bytes: the byte six on from a start
+    // byte is a start byte again, never an end byte.
+    QTimer noise;
+    QObject::connect(&noise, &QTimer::timeout, [&] {
+        for (int i = 0, pty = 0; i < ports.size(); ++i) {
+            if (ports.at(i) == QLatin1String("meter")) {
+                continue;
+            }
+            if (ports.at(i) == QLatin1String("garbage")) {
+                ptys.at(pty)->write(QByteArray("\x02\x11\x03\x02\x22\x03", 6));
+            }
+            ++pty;
+        }
+    });
+    noise.start(40);
+
+    Start start;
+    QTest::mouseClick(start.button("BtnAutoScan"), Qt::LeftButton);
+    QCOMPARE(start.entries(), (QStringList{"COM  1", "COM  2", "COM  3"}));
+    QVERIFY(start.port().isListening());
+    // The window answers while it listens.
+    QVERIFY(start.button("BtnReset")->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!start.port().isListening(), 5000);
+    QCOMPARE(start.txtCom()->currentText(), chosen);
+    const int number = PortChoice::numberFor(chosen).value();
+    auto* device = start.port().findChild<QLabel*>(QStringLiteral("LblDevice"));
+    QVERIFY2(device->text().contains(ComMap::pathFor(number)), qPrintable(device->text()));
+    QVERIFY(start.dialogs.messages.isEmpty());
+
+    // Nothing is held: the chosen port opens at once.
+    QTest::mouseClick(start.button("CmdOk"), Qt::LeftButton);
+    QVERIFY(start.app.link().isOpen());
+    QCOMPARE(int(start.app.rs232.ComPortNo), number);
 }
 
 void TestPortDialog::serialDevices() {

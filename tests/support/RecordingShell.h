@@ -8,5 +8,7 @@
 class RecordingShell final : public Shell {
   public:
     QStringList opened;
-    void openDocument(const QString& path) override { opened.append(path); }
+    void openDocument(const QString& path, QObject*, std::function<void()>) override {
+        opened.append(path);
+    }
 };

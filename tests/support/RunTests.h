@@ -1,13 +1,22 @@
 #pragma once
 
 #include <QMetaObject>
+#include <QTemporaryDir>
 #include <QTest>
 #include <vector>
+
+// The tests' own settings folder, for this process and the programs it starts: nothing a test
+// does reaches the settings of the person who runs it.
+inline void KeepSettingsApart() {
+    static QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+}
 
 // Runs a test object with the command line's options and only those test functions it has;
 // skips it when functions are named and none is its own. So one executable can hold several
 // test objects and still run a single function by name.
 inline int RunTestObject(QObject& test, int argc, char* argv[]) {
+    KeepSettingsApart();
     const QMetaObject* meta = test.metaObject();
     std::vector<char*> args{argv[0]};
     bool named = false;

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -41,16 +42,14 @@ QString SimProcess::errorText() {
 }
 
 bool SimProcess::waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QEventLoop loop;
     QTimer timeout;
     timeout.setSingleShot(true);
-    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&process_, &QProcess::readyReadStandardOutput, &loop, &QEventLoop::quit);
-    QObject::connect(&process_, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process_, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
     timeout.start(timeoutMs);
+    // Each pass sleeps until an event comes: the process's output or end, or the timeout. Not a
+    // QEventLoop: once a test has had the program call QCoreApplication::exit(), as a port that
+    // does not open does, every QEventLoop::exec() returns at once, and the wait would spin.
     while (!done() && timeout.isActive() && process_.state() != QProcess::NotRunning) {
-        loop.exec();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return done();
 }

@@ -38,7 +38,7 @@ namespace {
 
 class NoShell final : public Shell {
   public:
-    void openDocument(const QString&) override {}
+    void openDocument(const QString&, QObject*, std::function<void()>) override {}
 };
 
 QPageSize Paper(const RenderOptions& options) {

@@ -1,10 +1,26 @@
 #include "platform/widgets/Dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSettings>
+#include <QStandardPaths>
+#include <memory>
+
+namespace {
+
+constexpr const char* FolderKey = "dialogs/folder";
+
+// ~/.config/kelvomark/kelvomark.conf
+std::unique_ptr<QSettings> UserSettings() {
+    return std::make_unique<QSettings>(QStringLiteral("kelvomark"), QStringLiteral("kelvomark"));
+}
+
+}  // namespace
 
 QStringList QtDialogs::qtFilters(const QString& filter) {
     const QStringList parts = filter.split(u'|', Qt::SkipEmptyParts);
@@ -50,24 +66,58 @@ QString QtDialogs::input(QWidget* parent, const QString& prompt, const QString& 
     return ok ? answer : QString();
 }
 
-QString QtDialogs::openFile(QWidget* parent, const QString& filter, int filterIndex) {
+QString QtDialogs::defaultSuffix(const QString& filter) {
+    const QStringList parts = filter.split(u'|', Qt::SkipEmptyParts);
+    const QString pattern = parts.value(1).section(u';', 0, 0).trimmed();
+    if (!pattern.startsWith(QLatin1String("*.")) || pattern.indexOf(u'*', 1) >= 0 ||
+        pattern.contains(u'?')) {
+        return QString();
+    }
+    return pattern.mid(2);
+}
+
+QString QtDialogs::startFolder() {
+    const QString last = UserSettings()->value(QLatin1String(FolderKey)).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) {
+        return last;
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+QString QtDialogs::runFileDialog(QWidget* parent, const QString& filter, int filterIndex, bool save,
+                                 bool confirmOverwrite) {
     const QStringList names = qtFilters(filter);
-    QString selected = names.value(filterIndex - 1);
-    return QFileDialog::getOpenFileName(parent, QString(), QString(),
-                                        names.join(QStringLiteral(";;")), &selected,
-                                        QFileDialog::HideNameFilterDetails);
+    QFileDialog dialog(parent, QString(), startFolder());
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(names);
+    if (filterIndex >= 1 && filterIndex <= names.size()) {
+        dialog.selectNameFilter(names.at(filterIndex - 1));
+    }
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(defaultSuffix(filter));
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    const QString chosen = dialog.selectedFiles().constFirst();
+    UserSettings()->setValue(QLatin1String(FolderKey), QFileInfo(chosen).absolutePath());
+    return chosen;
+}
+
+QString QtDialogs::openFile(QWidget* parent, const QString& filter, int filterIndex) {
+    return runFileDialog(parent, filter, filterIndex, false, false);
 }
 
 QString QtDialogs::saveFile(QWidget* parent, const QString& filter, int filterIndex,
                             bool confirmOverwrite) {
-    const QStringList names = qtFilters(filter);
-    QString selected = names.value(filterIndex - 1);
-    QFileDialog::Options options = QFileDialog::HideNameFilterDetails;
-    if (!confirmOverwrite) {
-        options |= QFileDialog::DontConfirmOverwrite;
-    }
-    return QFileDialog::getSaveFileName(parent, QString(), QString(),
-                                        names.join(QStringLiteral(";;")), &selected, options);
+    return runFileDialog(parent, filter, filterIndex, true, confirmOverwrite);
 }
 
 bool QtDialogs::choosePrinter(QWidget* parent, QPrinter& printer) {

@@ -30,6 +30,9 @@ class Dialogs {
     static QString appTitle() { return QStringLiteral("Kelvomark"); }
 };
 
+// The file dialogs start in the folder of the file chosen last, which is kept in the user's
+// settings across runs; the first time, in the user's documents folder. A name typed without
+// an extension in a save dialog gets the extension of the first filter ("*.Kmk": ".Kmk").
 class QtDialogs final : public Dialogs {
   public:
     void message(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
@@ -43,4 +46,12 @@ class QtDialogs final : public Dialogs {
     // "Name (*.x)|*.x|" as Qt writes it, "Name (*.x) (*.x)", one entry per name, to be shown
     // with HideNameFilterDetails as "Name (*.x)". The pattern "*.*" becomes "*": every file.
     static QStringList qtFilters(const QString& filter);
+    // The extension of the filter's first pattern, without the dot; empty for "*.*" or "*".
+    static QString defaultSuffix(const QString& filter);
+    // Where the next file dialog starts.
+    static QString startFolder();
+
+  private:
+    QString runFileDialog(QWidget* parent, const QString& filter, int filterIndex, bool save,
+                          bool confirmOverwrite);
 };

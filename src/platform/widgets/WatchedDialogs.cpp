@@ -1,5 +1,10 @@
 #include "platform/widgets/WatchedDialogs.h"
 
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
 // One question on screen, for as long as the object lives.
 class WatchedDialogs::Shown {
   public:
@@ -26,6 +31,25 @@ void WatchedDialogs::afterAnswers(QObject* context, std::function<void()> action
     }
     connect(this, &WatchedDialogs::allAnswered, context, std::move(action),
             Qt::SingleShotConnection);
+}
+
+void WatchedDialogs::bringShownToFront() {
+    if (!anyShown()) {
+        return;
+    }
+    QPointer<QWidget> question = QApplication::activeModalWidget();
+    if (!question) {
+        return;
+    }
+    const auto toFront = [question] {
+        if (question && question->isVisible()) {
+            question->raise();
+            question->activateWindow();
+        }
+    };
+    toFront();
+    // Once more after the new window is mapped, for window managers that put it on top then.
+    QTimer::singleShot(0, question.data(), toFront);
 }
 
 void WatchedDialogs::message(QWidget* parent, Icon icon, const QString& title,

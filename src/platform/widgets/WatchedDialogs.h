@@ -19,6 +19,10 @@ class WatchedDialogs final : public QObject, public Dialogs {
     // Runs `action` at once when no question is on screen, else as soon as the last one has
     // been answered; not at all once `context` is gone.
     void afterAnswers(QObject* context, std::function<void()> action);
+    // Brings the question on screen, if any, above every window and gives it the focus: a
+    // window opened while it waits for its answer must not hide it, or the program seems to
+    // ignore every click.
+    void bringShownToFront();
 
     void message(QWidget* parent, Icon icon, const QString& title, const QString& text) override;
     QString input(QWidget* parent, const QString& prompt, const QString& title,

@@ -58,4 +58,5 @@ void RestartGraphsOnRangeChange(App& app) {
     }
     SetScalesFromLimits(meter);
     ShowGraphs(app);
+    app.dialogs().bringShownToFront();
 }

@@ -14,6 +14,7 @@
 #include "windows/print/PrintGrid.h"
 #include "windows/records/ListWindow.h"
 #include "windows/records/SaveGrid.h"
+#include "windows/records/StatisticsLine.h"
 
 DataList::DataList(App& app) : AppWindow(app), grid_(new Grid(ListLayout::Columns, this)) {
     setObjectName(QStringLiteral("DataList"));
@@ -30,6 +31,9 @@ DataList::DataList(App& app) : AppWindow(app), grid_(new Grid(ListLayout::Column
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(toolbar_);
     layout->addWidget(grid_);
+    layout->addWidget(new StatisticsLine(
+        grid_->model(), [&app] { return ListStatistics::ohmUnit(app.transfer.SetOhmRangeText); },
+        this));
     grid_->setAccessibleName(QStringLiteral("Readings"));
     // Wide enough for all five columns, as the other list windows open.
     resize(480, 420);

@@ -14,6 +14,7 @@
 #include "windows/graphs/PlotCommands.h"
 #include "windows/print/PrintGrid.h"
 #include "windows/records/ListWindow.h"
+#include "windows/records/StatisticsLine.h"
 
 FileList::FileList(App& app)
     : AppWindow(app),
@@ -31,6 +32,9 @@ FileList::FileList(App& app)
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(toolbar_);
     layout->addWidget(grid_);
+    statistics_ = new StatisticsLine(
+        grid_->model(), [this] { return ListStatistics::ohmUnit(ohmRange_); }, this);
+    layout->addWidget(statistics_);
 
     ListWindow::placeBesidePanel(app, *this);
     ListWindow::setWidths(*grid_);
@@ -58,6 +62,8 @@ bool FileList::readFile(const QString& path, QString& error) {
                            [&progress](qint64 lines) { progress.update(lines); });
     ohmRange_ = meter.FileOhmRange;
     voltRange_ = meter.FileVoltRange;
+    // The line may have been written while the rows came in, before the unit was known.
+    statistics_->showSoon();
     progress.finish(result.texts);
     setWindowTitle(title);
     if (!result.ok) {

@@ -3,6 +3,7 @@
 #include "windows/common/AppWindow.h"
 
 class Grid;
+class StatisticsLine;
 class QToolBar;
 
 // An opened recording file as a list of readings; it can be plotted or printed.
@@ -28,6 +29,7 @@ class FileList : public AppWindow {
 
     Grid* grid_;
     QToolBar* toolbar_;
+    StatisticsLine* statistics_;
     // The ranges the reader found for this window's file: several lists may be open at once,
     // and each plots in its own file's ranges.
     QString ohmRange_;

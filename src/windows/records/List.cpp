@@ -11,6 +11,7 @@
 #include "windows/print/PrintGrid.h"
 #include "windows/records/ListWindow.h"
 #include "windows/records/SaveGrid.h"
+#include "windows/records/StatisticsLine.h"
 
 List::List(App& app) : AppWindow(app), grid_(new Grid(ListLayout::Columns, this)) {
     setObjectName(QStringLiteral("List"));
@@ -23,6 +24,14 @@ List::List(App& app) : AppWindow(app), grid_(new Grid(ListLayout::Columns, this)
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(toolbar_);
     layout->addWidget(grid_);
+    // A live list stands in one range: the meter's now.
+    layout->addWidget(new StatisticsLine(
+        grid_->model(),
+        [&app] {
+            return ListStatistics::ohmUnit(
+                RecordFormat::ohmHeader(app.meter.OhmRange, app.meter.MilliOhmUnit));
+        },
+        this));
 
     ListWindow::placeBesidePanel(app, *this);
     ListWindow::setWidths(*grid_);

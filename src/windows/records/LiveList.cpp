@@ -15,4 +15,5 @@ void RestartListOnRangeChange(App& app) {
     m.ListRangeCode = m.RangeCode;
     t.ListOpen = true;
     app.windows().get<List>().show();
+    app.dialogs().bringShownToFront();
 }
