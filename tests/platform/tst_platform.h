@@ -42,6 +42,8 @@ class TestDialogs : public QObject {
   private Q_SLOTS:
     void allFilesListsEveryFile_data();
     void allFilesListsEveryFile();
+    void askAnswers_data();
+    void askAnswers();
 };
 
 class TestClock : public QObject {
