@@ -149,9 +149,9 @@ void TestDialogs::askAnswers() {
     person.start();
 
     QtDialogs dialogs;
-    const int answer =
-        dialogs.ask(nullptr, Dialogs::Icon::Warning, Dialogs::appTitle(), QStringLiteral("Which?"),
-                    {QStringLiteral("First"), QStringLiteral("Second")}, defaultAnswer, escapeAnswer);
+    const int answer = dialogs.ask(
+        nullptr, Dialogs::Icon::Warning, Dialogs::appTitle(), QStringLiteral("Which?"),
+        {QStringLiteral("First"), QStringLiteral("Second")}, defaultAnswer, escapeAnswer);
     QCOMPARE(answer, expected);
     QCOMPARE(text, QStringLiteral("Which?"));
     QCOMPARE(buttons, (QStringList{"First", "Second"}));
