@@ -105,10 +105,12 @@ QString limitsText(const Profile& profile) {
     }
     if (!profile.bins.isEmpty()) {
         QStringList bins;
+        double below = 0;
         for (const Bin& bin : profile.bins) {
             bins.append(std::isinf(bin.upTo)
-                            ? bin.name
+                            ? bin.name + QStringLiteral(" above ") + LimitNumber(below)
                             : bin.name + QStringLiteral(" to ") + LimitNumber(bin.upTo));
+            below = bin.upTo;
         }
         parts.append(QStringLiteral("bins by %1: %2")
                          .arg(BinOnName(profile.binOn), bins.join(QStringLiteral(", "))));
@@ -242,7 +244,7 @@ SortCells::SortCells(App& app)
     showResult(nullptr);
     showCounts();
     ListWindow::placeBesidePanel(app, *this);
-    resize(980, 720);
+    resize(1100, 720);
     idField_->setFocus();
 }
 
@@ -591,6 +593,12 @@ void SortCells::onCaptured(const Capture& capture) {
     steps_.removeIf([](const Step& step) { return step.undone; });
     steps_.append({row.uuid, {}, false});
     rows_.append(row);
+    // Every reason in view: the verdict's column grows to its longest text.
+    const QAbstractItemView* view = table_;
+    if (view->sizeHintForColumn(SessionTable::VerdictColumn) >
+        table_->columnWidth(SessionTable::VerdictColumn)) {
+        table_->resizeColumnToContents(SessionTable::VerdictColumn);
+    }
     table_->scrollToBottom();
     announce(row);
     showNextId();
