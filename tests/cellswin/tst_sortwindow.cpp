@@ -99,6 +99,9 @@ void TestSortWindow::capturesAreJudgedAndStored() {
              qPrintable(result));
     QVERIFY2(result.contains(u" mOhm ") && result.endsWith(u" V"), qPrintable(result));
     QVERIFY(rig.window->stateLabel()->font().pixelSize() >= 40);
+    QCOMPARE(rig.window->findChild<QLabel*>(QStringLiteral("LblLimits"))->text(),
+             QStringLiteral("PASS at or below 45 mOhm, FAIL above 60; PASS 3.6 to 4.2 V; WARN 3.4 "
+                            "to 4.25 V; bins by resistance: Low to 40, Mid to 55, High above 55"));
     QVERIFY(rig.rig.dialogs.messages.isEmpty());
 }
 
@@ -268,6 +271,7 @@ void TestSortWindow::closedUnderTheQuestion() {
     SortRig rig("38.2 3.912\n", Quick + QStringList{"--cells", "6"});
     QVERIFY2(rig.open(), qPrintable(rig.sim->errorText()));
     QPointer<SortCells> window = rig.window;
+    const QString session = window->sessionId();
     bool stillThere = false;
     rig.rig.dialogs.whileShown = [&](ScriptedDialogs::Kind kind, QWidget* parent) {
         if (kind == ScriptedDialogs::Kind::Question) {
@@ -293,6 +297,16 @@ void TestSortWindow::closedUnderTheQuestion() {
     QCOMPARE(rig.rig.dialogs.questions.size(), 1);
     QVERIFY(stillThere);
     QTRY_VERIFY(!window);
+    // Nothing more is captured once the window has gone, though the touches go on.
+    QTest::qWait(3000);
+    Inventory other;
+    QVERIFY(other.open(rig.inventoryPath()));
+    int stored = 0;
+    QVERIFY(other.forEachMeasurement([&](const Measurement& m) {
+        stored += m.session == session ? 1 : 0;
+        return true;
+    }));
+    QCOMPARE(stored, 2);
     QVERIFY(Stored(rig.inventoryPath(), measured.at(0))->deleted);
     QVERIFY(!rig.rig.panel->face()->shownVerdict());
 }

@@ -492,6 +492,10 @@ void SortCells::keyPressEvent(QKeyEvent* event) {
 }
 
 void SortCells::takeReading() {
+    // Closed, waiting only for its question's answer: no more captures.
+    if (!app().windows().holds(this)) {
+        return;
+    }
     if (noData_) {
         noData_ = false;
         onStateChanged(machine_.state());
