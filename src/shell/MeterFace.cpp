@@ -115,12 +115,13 @@ MeterFace::MeterFace(QWidget* parent) : QWidget(parent) {
     QColor markInk = Ink;
     markInk.setAlpha(110);
     const QFont markFont = faceFont(10, true);
-    faceLabel(this, QStringLiteral("Label6"), QStringLiteral("PASS"), QRect(56, 100, 40, 16),
-              markFont, markInk);
-    faceLabel(this, QStringLiteral("Label5"), QStringLiteral("WARN"), QRect(100, 100, 44, 16),
-              markFont, markInk);
-    faceLabel(this, QStringLiteral("Label4"), QStringLiteral("FAIL"), QRect(148, 100, 36, 16),
-              markFont, markInk);
+    marks_[int(Verdict::Pass)] = faceLabel(this, QStringLiteral("Label6"), QStringLiteral("PASS"),
+                                           QRect(56, 100, 40, 16), markFont, markInk);
+    marks_[int(Verdict::Warn)] = faceLabel(this, QStringLiteral("Label5"), QStringLiteral("WARN"),
+                                           QRect(100, 100, 44, 16), markFont, markInk);
+    marks_[int(Verdict::Fail)] = faceLabel(this, QStringLiteral("Label4"), QStringLiteral("FAIL"),
+                                           QRect(148, 100, 36, 16), markFont, markInk);
+    showVerdict(std::nullopt);
     faceLabel(this, QStringLiteral("Label3"), QStringLiteral("REL"), QRect(268, 100, 36, 16),
               markFont, markInk);
 
@@ -175,6 +176,22 @@ void MeterFace::setReadingStale(bool stale) {
 
 bool MeterFace::isReadingStale() const {
     return valOhm_->isStale();
+}
+
+void MeterFace::showVerdict(std::optional<Verdict> verdict) {
+    verdict_ = verdict;
+    for (const Verdict mark : {Verdict::Pass, Verdict::Warn, Verdict::Fail}) {
+        QLabel* label = marks_[int(mark)];
+        const bool lit = verdict == mark;
+        // Lit as the meter's own segments are: full ink where the faint print was.
+        QColor ink = Ink;
+        ink.setAlpha(lit ? 255 : 110);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, ink);
+        label->setPalette(palette);
+        label->setAccessibleDescription(lit ? QStringLiteral("Lit: the verdict of the last capture")
+                                            : QStringLiteral("A verdict mark, not lit"));
+    }
 }
 
 QSize MeterFace::sizeHint() const {

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
+
+#include "core/cells/Verdict.h"
 
 class QLabel;
 class QPushButton;
 class SegmentLabel;
 
 // The picture of the meter's front: the body, the display with the two readings and their
-// units, the PASS, WARN, FAIL and REL marks, and the meter's keys. Everything but the readings
-// and the "m" is decoration that the program never changes.
+// units, the PASS, WARN, FAIL and REL marks, and the meter's keys. Everything but the readings,
+// the "m" and, while cells are being sorted, the verdict marks is decoration that the program
+// never changes.
 class MeterFace : public QWidget {
     Q_OBJECT
 
@@ -22,6 +26,9 @@ class MeterFace : public QWidget {
     // their accessible description says so; the next reading brings them back.
     void setReadingStale(bool stale);
     bool isReadingStale() const;
+    // Lights the mark of a verdict (the others stay faint); null: all three faint, as printed.
+    void showVerdict(std::optional<Verdict> verdict);
+    std::optional<Verdict> shownVerdict() const { return verdict_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -36,4 +43,6 @@ class MeterFace : public QWidget {
     SegmentLabel* valOhm_;
     SegmentLabel* valVoltage_;
     QLabel* lblMOhm_;
+    QLabel* marks_[3];  // PASS, WARN, FAIL, in the order of Verdict
+    std::optional<Verdict> verdict_;
 };

@@ -62,6 +62,7 @@ Panel::Panel(App& app) : AppWindow(app) {
     connect(&app.receiver(), &Receiver::readingDecoded, this, &Panel::showReading);
     connect(&app.receiver(), &Receiver::noDataChanged, this, &Panel::onNoDataChanged);
     app.setMainWindow(this);
+    connect(&app, &App::sortVerdictChanged, face_, &MeterFace::showVerdict);
     connect(&app, &App::linkStateStale, this, [this] {
         if (this->app().receiver().inNoData() || this->app().withoutMeter()) {
             NoDataRoutine();
@@ -90,6 +91,7 @@ void Panel::buildToolbar() {
         {"Graph", "Graph Display", QKeySequence(Qt::CTRL | Qt::Key_G)},
         {"Sample", "PC Sampling", QKeySequence(Qt::CTRL | Qt::Key_T)},
         {"Memory", "Data Logger", QKeySequence(Qt::CTRL | Qt::Key_D)},
+        {"Sort", "Sort Cells", QKeySequence(Qt::CTRL | Qt::Key_K)},
         {"Stop", "Stop Recording", {}},
         {"ReSave", "", {}},
         {"Help", "Help...", QKeySequence::HelpContents},

@@ -43,6 +43,7 @@ class Panel : public AppWindow {
     QLabel* valOhm() const;
     QLabel* valVoltage() const;
     QLabel* lblMOhm() const;
+    MeterFace* face() const { return face_; }
     // Timer2: the sampling tick's clock.
     SecondTicker& timer2();
 

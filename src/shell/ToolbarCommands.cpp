@@ -16,6 +16,7 @@
 #include "platform/widgets/Dialogs.h"
 #include "platform/widgets/Grid.h"
 #include "shell/Panel.h"
+#include "windows/cells/SortCells.h"
 #include "windows/common/App.h"
 #include "windows/graphs/GraphCommands.h"
 #include "windows/logger/LoggerCommands.h"
@@ -125,6 +126,8 @@ QString needsMeter(const QString& key) {
     } else if (key == QStringLiteral("Graph")) {
         // Its charts would sweep a trace for readings that never come.
         what = QStringLiteral("The live graphs need");
+    } else if (key == QStringLiteral("Sort")) {
+        what = QStringLiteral("Sorting cells needs");
     } else {
         return QString();
     }
@@ -184,6 +187,8 @@ void ToolbarClick(App& app, const QString& key) {
         list.raise();
     } else if (key == QStringLiteral("Graph")) {
         OpenGraphsCommand(app);
+    } else if (key == QStringLiteral("Sort")) {
+        OpenSortCells(app);
     } else if (key == QStringLiteral("Sample")) {
         if (!sample(app, panel)) {
             return;

@@ -6,6 +6,7 @@
 #include "ProgramRig.h"
 #include "platform/widgets/Grid.h"
 #include "shell/Port.h"
+#include "windows/cells/SortCells.h"
 #include "windows/graphs/ListPlot2.h"
 #include "windows/graphs/Plot2Range.h"
 #include "windows/graphs/RealTimeRange.h"
@@ -56,6 +57,16 @@ class WindowOpener {
             rig.click(QStringLiteral("List"));
             return rig.app.windows().find<List>();
         }
+        if (name == u"SortCells") {
+            // The inventory in its default place, under a data folder of the test's own.
+            qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
+            rig.click(QStringLiteral("Sort"));
+            SortCells* sort = rig.app.windows().find<SortCells>();
+            // The steady reading is captured once: the labels show a result.
+            const bool captured =
+                sort && QTest::qWaitFor([sort] { return sort->session().rowCount() > 0; }, 10000);
+            return captured ? sort : nullptr;
+        }
         if (name == u"RealTimeX" || name == u"RealTimeY" || name == u"RealTimeRange") {
             rig.click(QStringLiteral("Graph"));
             if (name == u"RealTimeY") {
@@ -101,9 +112,9 @@ class WindowOpener {
 
     // Every window of the program, by object name.
     static QStringList names() {
-        return {"Port",      "SerialDevices", "Panel",         "List",
-                "RealTimeX", "RealTimeY",     "RealTimeRange", "Memory",
-                "DataList",  "ListPlot2",     "Plot2Range",    "FileList"};
+        return {"Port",       "SerialDevices", "Panel",    "List",     "RealTimeX",
+                "RealTimeY",  "RealTimeRange", "Memory",   "DataList", "ListPlot2",
+                "Plot2Range", "FileList",      "SortCells"};
     }
 
     QTemporaryDir dir;

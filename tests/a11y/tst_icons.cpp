@@ -17,7 +17,8 @@ void TestIcons::initTestCase() {
 
 void TestIcons::buttonsHavePictures_data() {
     QTest::addColumn<QString>("window");
-    for (const char* name : {"Panel", "List", "RealTimeX", "DataList", "ListPlot2", "FileList"}) {
+    for (const char* name :
+         {"Panel", "List", "RealTimeX", "DataList", "ListPlot2", "FileList", "SortCells"}) {
         QTest::newRow(name) << QString::fromLatin1(name);
     }
 }

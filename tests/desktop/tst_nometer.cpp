@@ -11,6 +11,7 @@
 #include "platform/widgets/ClickLabel.h"
 #include "platform/widgets/Grid.h"
 #include "tst_desktop.h"
+#include "windows/cells/SortCells.h"
 #include "windows/graphs/ListPlot2.h"
 #include "windows/graphs/RealTimeX.h"
 #include "windows/graphs/RealTimeY.h"
@@ -76,6 +77,8 @@ void TestNoMeter::refusesWhatNeedsTheMeter_data() {
                                           << "data logger";
     QTest::newRow("Graph (live graphs)") << "Graph"
                                          << "live graphs";
+    QTest::newRow("Sort (sorting cells)") << "Sort"
+                                          << "Sorting cells";
 }
 
 void TestNoMeter::refusesWhatNeedsTheMeter() {
@@ -98,6 +101,7 @@ void TestNoMeter::refusesWhatNeedsTheMeter() {
     QVERIFY(!QFile::exists(rig.dir.filePath(QStringLiteral("never.Kmk"))));
     QVERIFY(!rig.app.transfer.Recording);
     QVERIFY(!rig.app.windows().find<Memory>());
+    QVERIFY(!rig.app.windows().find<SortCells>());
     QVERIFY(!rig.app.windows().isVisible<RealTimeX>());
     QVERIFY(!rig.app.windows().isVisible<RealTimeY>());
     QVERIFY(!rig.app.link().isOpen());

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QSettings>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -210,4 +212,60 @@ void TestDialogs::startsWhereLastLeft() {
     // And the next run starts where this one left off.
     QSettings settings(settingsFile, QSettings::IniFormat);
     QCOMPARE(settings.value(QStringLiteral("dialogs/folder")).toString(), work.path());
+}
+
+// A question with answers of its own: Enter takes the default, Escape and the close button the
+// escape answer, a click the button clicked; the buttons read as given, in order.
+void TestDialogs::askAnswers_data() {
+    QTest::addColumn<QString>("act");
+    QTest::addColumn<int>("defaultAnswer");
+    QTest::addColumn<int>("escapeAnswer");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("Enter, default first") << "enter" << 0 << 1 << 0;
+    QTest::newRow("Enter, default second") << "enter" << 1 << 0 << 1;
+    QTest::newRow("Escape") << "escape" << 0 << 1 << 1;
+    QTest::newRow("closed") << "close" << 1 << 0 << 0;
+    QTest::newRow("click") << "click" << 0 << 1 << 1;
+}
+
+void TestDialogs::askAnswers() {
+    QFETCH(QString, act);
+    QFETCH(int, defaultAnswer);
+    QFETCH(int, escapeAnswer);
+    QFETCH(int, expected);
+
+    QStringList buttons;
+    QString text;
+    QTimer person;
+    person.setInterval(50);
+    QObject::connect(&person, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            return;
+        }
+        person.stop();
+        text = box->text();
+        for (QAbstractButton* button : box->buttons()) {
+            buttons.append(button->text());
+        }
+        if (act == u"enter") {
+            QTest::keyClick(box, Qt::Key_Return);
+        } else if (act == u"escape") {
+            QTest::keyClick(box, Qt::Key_Escape);
+        } else if (act == u"close") {
+            box->close();
+        } else {
+            box->buttons().value(1)->click();
+        }
+    });
+    person.start();
+
+    QtDialogs dialogs;
+    const int answer = dialogs.ask(
+        nullptr, Dialogs::Icon::Warning, Dialogs::appTitle(), QStringLiteral("Which?"),
+        {QStringLiteral("First"), QStringLiteral("Second")}, defaultAnswer, escapeAnswer);
+    QCOMPARE(answer, expected);
+    QCOMPARE(text, QStringLiteral("Which?"));
+    QCOMPARE(buttons, (QStringList{"First", "Second"}));
 }

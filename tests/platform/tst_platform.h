@@ -46,6 +46,8 @@ class TestDialogs : public QObject {
     void allFilesListsEveryFile();
     void startsWhereLastLeft_data();
     void startsWhereLastLeft();
+    void askAnswers_data();
+    void askAnswers();
 };
 
 class TestClock : public QObject {

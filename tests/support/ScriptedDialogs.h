@@ -3,6 +3,7 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "platform/widgets/Dialogs.h"
@@ -12,7 +13,7 @@
 class ScriptedDialogs final : public Dialogs {
   public:
     // What is on screen, for whileShown.
-    enum class Kind { Message, Input, OpenFile, SaveFile, Printer };
+    enum class Kind { Message, Input, OpenFile, SaveFile, Printer, Question };
     struct Shown {
         Icon icon;
         QString title;
@@ -29,6 +30,15 @@ class ScriptedDialogs final : public Dialogs {
     QQueue<QString> inputs;       // answers to input(); empty text = Cancel
     QQueue<QString> files;        // answers to openFile() and saveFile(); empty = Cancel
     QQueue<bool> printerAnswers;  // answers to choosePrinter()
+    struct Question {
+        QString title;
+        QString text;
+        QStringList answers;
+        int defaultAnswer;
+        int escapeAnswer;
+    };
+    QList<Question> questions;
+    QQueue<int> answers;  // answers to ask(), by index; none left: Escape
     // Sets up the chosen printer, for example to print to a PDF file.
     std::function<void(QPrinter&)> printerSetup;
     QString lastFilter;
@@ -68,6 +78,13 @@ class ScriptedDialogs final : public Dialogs {
             printerSetup(printer);
         }
         return ok;
+    }
+
+    int ask(QWidget* parent, Icon, const QString& title, const QString& text,
+            const QStringList& choices, int defaultAnswer, int escapeAnswer) override {
+        questions.append({title, text, choices, defaultAnswer, escapeAnswer});
+        onScreen(Kind::Question, parent);
+        return answers.isEmpty() ? escapeAnswer : answers.dequeue();
     }
 
   private:

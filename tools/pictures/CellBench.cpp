@@ -19,6 +19,15 @@ constexpr Cell Cells[] = {
 };
 constexpr int CellCount = int(sizeof(Cells) / sizeof(Cells[0]));
 
+constexpr int Ranges400mOhm4V = 0x02;
+
+// Used cells out of laptop packs, in 0.1 mOhm and 1 mV counts: good ones, a worn one, a tired
+// one and one run flat.
+constexpr Cell SortCells[] = {
+    {382, 3912}, {417, 3905}, {724, 3874}, {368, 3918}, {886, 3411}, {371, 412}, {335, 3902},
+};
+constexpr int SortCellCount = int(sizeof(SortCells) / sizeof(SortCells[0]));
+
 // A few counts of noise, the same for the same time.
 int noise(double seconds, double rate, int size) {
     return int(std::lround(size * std::sin(seconds * rate) * std::cos(seconds * rate * 0.37)));
@@ -47,4 +56,21 @@ QByteArray CellBench::packetAt(double seconds) {
     const int settle = into < 1 ? int(std::lround((1 - into) * 60)) : 0;
     return packet(cell.ohmCount + settle + noise(seconds, 2.3, 3),
                   cell.voltCount + noise(seconds, 1.7, 1), Ranges40mOhm4V);
+}
+
+int CellBench::sortCellCount() {
+    return SortCellCount;
+}
+
+QByteArray CellBench::sortPacketAt(double seconds) {
+    const double period = SortOpenSeconds + SortHoldSeconds;
+    const int index = int(std::floor(seconds / period));
+    const double into = seconds - index * period;
+    if (index >= SortCellCount || into < SortOpenSeconds) {
+        return packet(0, 0, Ranges400mOhm4V | OhmOverload);
+    }
+    const Cell& cell = SortCells[index];
+    // The first half second of a touch jumps as the probes bite.
+    const int bounce = into - SortOpenSeconds < 0.5 ? 90 - int((into - SortOpenSeconds) * 100) : 0;
+    return packet(cell.ohmCount + bounce + noise(seconds, 2.3, 1), cell.voltCount, Ranges400mOhm4V);
 }

@@ -14,6 +14,13 @@ class CellBench {
     // The packet the meter sends `seconds` after the first cell was touched.
     static QByteArray packetAt(double seconds);
 
+    // A sorting session of used 18650s in the 400 mOhm / 4 V ranges: the probes open ("OL") for
+    // a second, then a touch that jumps for two readings and holds still for two seconds.
+    static constexpr double SortOpenSeconds = 1;
+    static constexpr double SortHoldSeconds = 2.5;
+    static int sortCellCount();
+    static QByteArray sortPacketAt(double seconds);
+
     // 02, resistance count, voltage count (big-endian), status, 03.
     static QByteArray packet(int ohmCount, int voltCount, int status);
 };

@@ -24,6 +24,10 @@ class BatchDialogs final : public Dialogs {
     }
     QString openFile(QWidget*, const QString&, int) override { return fileToOpen; }
     QString saveFile(QWidget*, const QString&, int, bool) override { return QString(); }
+    int ask(QWidget*, Icon, const QString&, const QString&, const QStringList&, int,
+            int escapeAnswer) override {
+        return escapeAnswer;
+    }
     bool choosePrinter(QWidget*, QPrinter& printer) override {
         if (!printerSetup) {
             return false;

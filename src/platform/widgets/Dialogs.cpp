@@ -21,6 +21,7 @@ std::unique_ptr<QSettings> UserSettings() {
 }
 
 }  // namespace
+#include <QPushButton>
 
 QStringList QtDialogs::qtFilters(const QString& filter) {
     const QStringList parts = filter.split(u'|', Qt::SkipEmptyParts);
@@ -36,22 +37,30 @@ QStringList QtDialogs::qtFilters(const QString& filter) {
     return filters;
 }
 
-void QtDialogs::message(QWidget* parent, Icon icon, const QString& title, const QString& text) {
-    QMessageBox box(parent);
+namespace {
+
+void setIcon(QMessageBox& box, Dialogs::Icon icon) {
     switch (icon) {
-        case Icon::None:
+        case Dialogs::Icon::None:
             box.setIcon(QMessageBox::NoIcon);
             break;
-        case Icon::Information:
+        case Dialogs::Icon::Information:
             box.setIcon(QMessageBox::Information);
             break;
-        case Icon::Warning:
+        case Dialogs::Icon::Warning:
             box.setIcon(QMessageBox::Warning);
             break;
-        case Icon::Critical:
+        case Dialogs::Icon::Critical:
             box.setIcon(QMessageBox::Critical);
             break;
     }
+}
+
+}  // namespace
+
+void QtDialogs::message(QWidget* parent, Icon icon, const QString& title, const QString& text) {
+    QMessageBox box(parent);
+    setIcon(box, icon);
     box.setWindowTitle(title);
     box.setText(text);
     box.setStandardButtons(QMessageBox::Ok);
@@ -123,4 +132,23 @@ QString QtDialogs::saveFile(QWidget* parent, const QString& filter, int filterIn
 bool QtDialogs::choosePrinter(QWidget* parent, QPrinter& printer) {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+int QtDialogs::ask(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                   const QStringList& answers, int defaultAnswer, int escapeAnswer) {
+    QMessageBox box(parent);
+    setIcon(box, icon);
+    box.setWindowTitle(title);
+    box.setText(text);
+    QList<QAbstractButton*> buttons;
+    for (const QString& answer : answers) {
+        buttons.append(box.addButton(answer, QMessageBox::ActionRole));
+    }
+    if (auto* chosen = qobject_cast<QPushButton*>(buttons.value(defaultAnswer))) {
+        box.setDefaultButton(chosen);
+    }
+    box.setEscapeButton(buttons.value(escapeAnswer));
+    box.exec();
+    const qsizetype clicked = buttons.indexOf(box.clickedButton());
+    return clicked < 0 ? escapeAnswer : int(clicked);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QWidget;
@@ -25,6 +26,10 @@ class Dialogs {
                              bool confirmOverwrite) = 0;
     // The printer selection dialog; false on cancel.
     virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
+    // A question answered by one of its buttons, `answers` in the order shown; the index of the
+    // one chosen. Enter chooses `defaultAnswer`; Escape or closing the box, `escapeAnswer`.
+    virtual int ask(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                    const QStringList& answers, int defaultAnswer, int escapeAnswer) = 0;
 
     // The title of the program, used as the caption of its message boxes.
     static QString appTitle() { return QStringLiteral("Kelvomark"); }
@@ -42,6 +47,8 @@ class QtDialogs final : public Dialogs {
     QString saveFile(QWidget* parent, const QString& filter, int filterIndex,
                      bool confirmOverwrite) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+    int ask(QWidget* parent, Icon icon, const QString& title, const QString& text,
+            const QStringList& answers, int defaultAnswer, int escapeAnswer) override;
 
     // "Name (*.x)|*.x|" as Qt writes it, "Name (*.x) (*.x)", one entry per name, to be shown
     // with HideNameFilterDetails as "Name (*.x)". The pattern "*.*" becomes "*": every file.

@@ -79,3 +79,9 @@ bool WatchedDialogs::choosePrinter(QWidget* parent, QPrinter& printer) {
     const Shown shown(*this);
     return dialogs_.choosePrinter(parent, printer);
 }
+
+int WatchedDialogs::ask(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                        const QStringList& answers, int defaultAnswer, int escapeAnswer) {
+    const Shown shown(*this);
+    return dialogs_.ask(parent, icon, title, text, answers, defaultAnswer, escapeAnswer);
+}

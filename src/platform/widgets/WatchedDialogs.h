@@ -31,6 +31,8 @@ class WatchedDialogs final : public QObject, public Dialogs {
     QString saveFile(QWidget* parent, const QString& filter, int filterIndex,
                      bool confirmOverwrite) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+    int ask(QWidget* parent, Icon icon, const QString& title, const QString& text,
+            const QStringList& answers, int defaultAnswer, int escapeAnswer) override;
 
   Q_SIGNALS:
     // No question is on screen any more.

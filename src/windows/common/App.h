@@ -4,8 +4,10 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <optional>
 
 #include "core/Session.h"
+#include "core/cells/Verdict.h"
 #include "platform/GridModel.h"
 #include "platform/widgets/WatchedDialogs.h"
 #include "windows/common/WindowRegistry.h"
@@ -41,6 +43,10 @@ class App : public Session {
     // install prefix.
     QString helpDocumentPath() const;
 
+    // The verdict of the sorting window's last capture, for the main window's PASS, WARN and
+    // FAIL marks; null when there is none to show (no capture, or the window closed).
+    void setSortVerdict(std::optional<Verdict> verdict) { Q_EMIT sortVerdictChanged(verdict); }
+
     // The main window closed: the session stops and every window goes without its closing
     // logic.
     void shutdown();
@@ -49,6 +55,7 @@ class App : public Session {
     // The port label should show the link's present state again (a logger listing borrowed
     // the port).
     void linkStateStale();
+    void sortVerdictChanged(std::optional<Verdict> verdict);
 
   private:
     std::unique_ptr<WatchedDialogs> dialogs_;

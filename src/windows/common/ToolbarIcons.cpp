@@ -210,6 +210,71 @@ void drawLimit(QPainter& p) {
     p.drawPolyline(QPolygonF({QPointF(12.5, 17.5), QPointF(16, 21), QPointF(19.5, 17.5)}));
 }
 
+// A cylindrical cell with its verdict's tick: the sorting station.
+void drawCellSort(QPainter& p) {
+    p.setPen(outlinePen());
+    p.setBrush(QColor(200, 204, 210));
+    p.drawRoundedRect(QRectF(11.5, 2.5, 7, 4), 1, 1);
+    QLinearGradient wrap(7, 0, 23, 0);
+    wrap.setColorAt(0, QColor(40, 96, 176));
+    wrap.setColorAt(0.45, QColor(96, 156, 232));
+    wrap.setColorAt(1, QColor(30, 72, 140));
+    p.setBrush(wrap);
+    p.drawRoundedRect(QRectF(7, 5.5, 16, 24), 3, 3);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(250, 250, 246));
+    p.drawRect(QRectF(8, 12, 14, 5));
+    p.setBrush(QColor(214, 48, 40));
+    p.drawRect(QRectF(10, 13.5, 3, 2));
+    p.setPen(QPen(QColor(16, 90, 40), 1.2));
+    p.setBrush(vertical(15, 31, QColor(86, 190, 100), QColor(30, 130, 56)));
+    p.drawEllipse(QPointF(24, 23.5), 6.5, 6.5);
+    p.setPen(QPen(QColor(255, 255, 255), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF({QPointF(20.8, 23.8), QPointF(23.2, 26.2), QPointF(27.4, 20.8)}));
+}
+
+// A probe's tip on a cell's terminal, with the spark of the touch: take the reading now.
+void drawCapture(QPainter& p) {
+    p.setPen(outlinePen());
+    p.setBrush(vertical(22, 30, QColor(200, 204, 210), QColor(140, 148, 158)));
+    p.drawRoundedRect(QRectF(4, 23, 24, 6), 1.5, 1.5);
+    p.save();
+    p.translate(16, 21);
+    p.rotate(-35);
+    p.setBrush(vertical(-20, -6, QColor(236, 84, 70), QColor(176, 28, 22)));
+    p.drawRoundedRect(QRectF(-3.5, -20, 7, 14), 2, 2);
+    p.setBrush(QColor(200, 204, 210));
+    p.drawPolygon(QPolygonF({QPointF(-1.8, -6), QPointF(1.8, -6), QPointF(0, 0)}));
+    p.restore();
+    p.setPen(QPen(QColor(236, 170, 0), 1.6, Qt::SolidLine, Qt::RoundCap));
+    for (const QLineF& ray :
+         {QLineF(16, 19.5, 11, 16.5), QLineF(16, 19.5, 21.5, 16), QLineF(16, 19.5, 16, 13.5)}) {
+        p.drawLine(QLineF(ray.pointAt(0.35), ray.p2()));
+    }
+}
+
+// A curved arrow back: the last step taken away.
+void drawUndo(QPainter& p) {
+    QPainterPath arc;
+    arc.moveTo(25, 25);
+    arc.cubicTo(27, 14, 20, 9, 12, 10.5);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(22, 70, 140), 5.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawPath(arc);
+    p.setPen(QPen(QColor(90, 150, 230), 3.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawPath(arc);
+    p.setPen(QPen(QColor(22, 70, 140), 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(QColor(90, 150, 230));
+    p.drawPolygon(QPolygonF({QPointF(4, 11), QPointF(13.5, 3.5), QPointF(14, 18)}));
+}
+
+void drawRedo(QPainter& p) {
+    p.translate(Grid, 0);
+    p.scale(-1, 1);
+    drawUndo(p);
+}
+
 void drawMeter(QPainter& p) {
     p.setPen(QPen(QColor(120, 64, 8), 1.0));
     p.setBrush(vertical(1, 31, QColor(250, 178, 72), QColor(196, 108, 18)));
@@ -258,6 +323,18 @@ std::function<void(QPainter&)> painterFor(const QString& key) {
     }
     if (key == QLatin1String("Help")) {
         return drawHelp;
+    }
+    if (key == QLatin1String("Sort")) {
+        return drawCellSort;
+    }
+    if (key == QLatin1String("Capture")) {
+        return drawCapture;
+    }
+    if (key == QLatin1String("Undo")) {
+        return drawUndo;
+    }
+    if (key == QLatin1String("Redo")) {
+        return drawRedo;
     }
     if (key == QLatin1String("Kelvomark")) {
         return drawMeter;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+
+// The session's table on its own: what each column says, what is shown and counted, what is
+// printed, and the capacity a person types.
+class TestSessionTable : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void capacityTyped_data();
+    void capacityTyped();
+    void verdictInWords_data();
+    void verdictInWords();
+    void deletedRowsHideAndReturn();
+    void editsReachEveryRowOfTheCell();
+    void refusedEditChangesNothing();
+    void printedColumns();
+};
+
+// The window end to end over the simulator: captures, verdicts, counts, the inventory, the
+// main window's marks, the re-measure question, export and print.
+class TestSortWindow : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void capturesAreJudgedAndStored();
+    void committedBeforeAnnounced();
+    void marksLightOnlyWhileOpen();
+    void undoMarksDeleted();
+    void remeasureAsks_data();
+    void remeasureAsks();
+    void closedUnderTheQuestion();
+    void exportReadsBack();
+    void printsThePdf();
+    void anotherInventory();
+    void refusesAnInventoryItCannotOpen();
+};
+
+// The window from the keyboard: the capture key, a barcode scanner's code and Enter, editing.
+class TestSortKeys : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void spaceCaptures();
+    void spaceTypesInTheIdField();
+    void scannedCodeNamesTheNextCell();
+    void typedIdWithoutEnter();
+    void capacityAndNoteEdited();
+};
