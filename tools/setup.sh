@@ -4,7 +4,7 @@
 
 KELVOMARK_PACKAGES=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev libqt6sql6-sqlite
   fonts-liberation fonts-dejavu-core xdg-utils
   poppler-utils
   dpkg-dev desktop-file-utils appstream shared-mime-info help2man
