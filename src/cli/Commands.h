@@ -17,6 +17,8 @@ Exit RunLogger(const Arguments& arguments, Console& console, SignalNotifier& sto
 // Sorting cells into the inventory, and the inventory's own commands.
 Exit RunSort(const Arguments& arguments, Console& console, SignalNotifier& stopSignals);
 Exit RunCells(const Arguments& arguments, Console& console);
+// pack: matches cells from a CSV file or the inventory into an S×P pack.
+Exit RunPack(const Arguments& arguments, Console& console);
 // print and plot: drawn by kelvomark-render, which this runs with the offscreen platform.
 Exit RunRender(RenderOptions::Kind kind, const QStringList& arguments, const Arguments& parsed,
                Console& console, SignalNotifier& stopSignals);

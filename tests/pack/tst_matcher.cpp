@@ -337,8 +337,8 @@ void MatcherTest::refusals_data() {
                                << "a pack needs at least one group of at least one cell";
     QTest::newRow("ratio no pack meets")
         << 40 << 4 << 10 << 1.01 << -1 << 0 << 0 << unmet
-        << "no 4S10P pack keeps every group's resistance ratio within 1.01: at most 0 groups of "
-           "10 cells can";
+        << "no 4S10P pack keeps every group's resistance ratio within 1.01: at most 0 groups "
+           "of 10 cells can";
     QTest::newRow("resistance missing")
         << 40 << 4 << 10 << 1.5 << -1 << 0 << 3 << few
         << "a 4S10P pack needs 40 cells with a resistance; 37 of the 40 cells have one";

@@ -1066,7 +1066,7 @@ PackResult Solve(const PackProblem& problem, const Clock& clock, const ProgressF
             result.status = PackResult::Status::Unmet;
             result.message = QStringLiteral(
                                  "no %1 pack keeps every group's resistance ratio within %2: "
-                                 "at most %3 groups of %4 cells can")
+                                 "at most %3 of %4 cells can")
                                  .arg(Layout(problem), Number(problem.irRatioMax))
                                  .arg(groups.size())
                                  .arg(P);
