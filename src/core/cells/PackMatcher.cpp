@@ -1064,12 +1064,14 @@ PackResult Solve(const PackProblem& problem, const Clock& clock, const ProgressF
         groups = ResistanceRuns(eligible, ir, S, P, problem.irRatioMax);
         if (int(groups.size()) < S) {
             result.status = PackResult::Status::Unmet;
-            result.message = QStringLiteral(
-                                 "no %1 pack keeps every group's resistance ratio within %2: "
-                                 "at most %3 of %4 cells can")
-                                 .arg(Layout(problem), Number(problem.irRatioMax))
-                                 .arg(groups.size())
-                                 .arg(P);
+            result.message =
+                QStringLiteral(
+                    "no %1 pack keeps every group's resistance ratio within %2: "
+                    "at most %3 of %4 cells can")
+                    .arg(Layout(problem), Number(problem.irRatioMax),
+                         groups.size() == 1 ? QStringLiteral("1 group")
+                                            : QStringLiteral("%1 groups").arg(groups.size()))
+                    .arg(P);
             return result;
         }
     } else {
