@@ -29,6 +29,8 @@ namespace CommandSupport {
 QString OpenFailure(const PortSpec& port, SerialLink::OpenResult result, const QString& path);
 // The port option of a command; false with `error` when it is not a port.
 bool PortOption(const Arguments& arguments, PortSpec& port, QString& error);
+// kelvomark-render beside this program or where it is installed; empty when it is neither.
+QString RendererPath();
 // Ends the event loop with `exit`.
 void Quit(Exit exit);
 // Runs the event loop; its exit status.

@@ -403,7 +403,10 @@ QVector<Page> makeCommandPages() {
                               "under the pack's name, so that the next pack does not offer "
                               "them.")),
         option({QStringLiteral("map")}, QStringLiteral("OUT"),
-               QStringLiteral("The assembly map as a PDF or PNG (not built yet).")),
+               QStringLiteral("Draws the assembly map into OUT, a PDF page or a PNG picture by "
+                              "its ending: the groups as columns of cells by slot, each with "
+                              "its ID, capacity and resistance, shaded and named low, mid or "
+                              "high by its resistance.")),
     })};
     pages.append(pack);
     return pages;

@@ -3,6 +3,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryFile>
 #include <cmath>
 
 #include "cli/Commands.h"
@@ -128,6 +130,47 @@ QByteArray Text(const PackProblem& problem, const PackResult& result) {
     return (lines.join(u'\n') + u'\n').toUtf8();
 }
 
+// The map is drawn by kelvomark-render (this program links no drawing), from the pack's CSV.
+bool WriteMap(const PackProblem& problem, const PackResult& result, const QString& path,
+              Console& console) {
+    const QString renderer = CommandSupport::RendererPath();
+    if (renderer.isEmpty()) {
+        console.message(
+            QStringLiteral("pack: kelvomark-render, which draws the map, is not "
+                           "installed beside kelvomark-cli"));
+        return false;
+    }
+    QTemporaryFile csv;
+    if (!csv.open() || csv.write(CsvRows(problem, result)) < 0 || !csv.flush()) {
+        console.message(QStringLiteral("pack: cannot write the map's cells: ") + csv.errorString());
+        return false;
+    }
+    const QString title =
+        QStringLiteral("%1S%2P: weakest group %3 mAh, spread %4 mAh, pack IR %5 mOhm")
+            .arg(problem.series)
+            .arg(problem.parallel)
+            .arg(Figure(result.minGroupMah), Figure(result.spreadMah),
+                 Milliohms(result.packIrMohm));
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (environment.value(QStringLiteral("QT_QPA_PLATFORM")).isEmpty()) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
+    process.setProcessEnvironment(environment);
+    process.start(renderer, {QStringLiteral("pack-map"), csv.fileName(), path, title});
+    // Blocks in the kernel until the renderer ends; this command has nothing else to do.
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        if (process.error() == QProcess::FailedToStart) {
+            console.message(
+                QStringLiteral("pack: cannot run %1: %2").arg(renderer, process.errorString()));
+        }
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Exit RunPack(const Arguments& arguments, Console& console) {
@@ -214,10 +257,12 @@ Exit RunPack(const Arguments& arguments, Console& console) {
         return usage(OptionValues::Refusal(QStringLiteral("format"), format,
                                            QStringLiteral("text, json or csv")));
     }
-    if (arguments.isSet(QStringLiteral("map"))) {
-        return failure(
-            QStringLiteral("--map: drawing the assembly map is not built yet; the "
-                           "csv format lists each cell's group and slot"));
+    const QString map = arguments.value(QStringLiteral("map"));
+    if (arguments.isSet(QStringLiteral("map")) &&
+        !map.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
+        !map.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+        return usage(OptionValues::Refusal(QStringLiteral("map"), map,
+                                           QStringLiteral("a file ending in .pdf or .png")));
     }
     const QString save = arguments.value(QStringLiteral("save"));
     if (arguments.isSet(QStringLiteral("save")) && (fromCsv || save.trimmed().isEmpty())) {
@@ -280,6 +325,9 @@ Exit RunPack(const Arguments& arguments, Console& console) {
         if (!inventory.savePack(save, slots)) {
             return failure(inventory.error());
         }
+    }
+    if (!map.isEmpty() && !WriteMap(problem, result, map, console)) {
+        return Exit::Failure;
     }
     if (format == u"json") {
         Console::outBytes(QJsonDocument(Json(problem, result)).toJson(QJsonDocument::Compact) +

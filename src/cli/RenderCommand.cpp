@@ -28,6 +28,10 @@ QString Renderer() {
 
 }  // namespace
 
+QString CommandSupport::RendererPath() {
+    return Renderer();
+}
+
 Exit RunRender(RenderOptions::Kind kind, const QStringList& arguments, const Arguments& parsed,
                Console& console, SignalNotifier& stopSignals) {
     const QString command =

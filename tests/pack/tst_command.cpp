@@ -1,5 +1,6 @@
 // kelvomark-cli pack as a person runs it: real files, a real inventory, the JSON read back.
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -86,6 +87,7 @@ class CommandTest : public QObject {
     void refusals_data();
     void refusals();
     void fromInventory();
+    void assemblyMap();
 
   private:
     QTemporaryDir dir_;
@@ -259,6 +261,43 @@ void CommandTest::fromInventory() {
     const Run none = Cli(base + QStringList{QStringLiteral("--profile"), QStringLiteral("LFP")});
     QCOMPARE(none.status, 1);
     QVERIFY2(none.err.contains(QStringLiteral("no profile \"LFP\"")), qPrintable(none.err));
+}
+
+// The map as PDF, its text read back by a PDF reader, and as PNG: every cell's ID is on it.
+void CommandTest::assemblyMap() {
+    const QString csv = dir_.filePath(QStringLiteral("map-cells.csv"));
+    Write(csv, CellsCsv(24));
+    const QString pdf = dir_.filePath(QStringLiteral("map.pdf"));
+    const QString png = dir_.filePath(QStringLiteral("map.png"));
+    const QStringList args{
+        QStringLiteral("pack"),     QStringLiteral("--cells"),  csv,
+        QStringLiteral("--series"), QStringLiteral("4"),        QStringLiteral("--parallel"),
+        QStringLiteral("6"),        QStringLiteral("--format"), QStringLiteral("json")};
+    const Run run = Cli(args + QStringList{QStringLiteral("--map"), pdf});
+    QCOMPARE(run.status, 0);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(30000));
+    const QString page = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(page.contains(QStringLiteral("4S6P: weakest group")), qPrintable(page));
+    const QJsonObject pack = QJsonDocument::fromJson(run.out).object();
+    for (const QJsonValue& group : pack.value(QStringLiteral("groups")).toArray()) {
+        for (const QJsonValue& id : group.toObject().value(QStringLiteral("cells")).toArray()) {
+            QVERIFY2(page.contains(id.toString()), qPrintable(id.toString()));
+        }
+    }
+    QVERIFY(page.contains(QStringLiteral("Group 4")));
+    QVERIFY(page.contains(QStringLiteral("mOhm high")) &&
+            page.contains(QStringLiteral("mOhm low")));
+
+    QCOMPARE(Cli(args + QStringList{QStringLiteral("--map"), png}).status, 0);
+    const QImage picture(png);
+    QVERIFY(!picture.isNull());
+    QVERIFY(picture.width() >= 640);
+
+    const Run wrong = Cli(args + QStringList{QStringLiteral("--map"), dir_.filePath("map.svg")});
+    QCOMPARE(wrong.status, 2);
+    QVERIFY(wrong.out.isEmpty());
 }
 
 int runCommandTests(int argc, char* argv[]) {
