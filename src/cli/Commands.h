@@ -17,6 +17,8 @@ Exit RunLogger(const Arguments& arguments, Console& console, SignalNotifier& sto
 // Sorting cells into the inventory, and the inventory's own commands.
 Exit RunSort(const Arguments& arguments, Console& console, SignalNotifier& stopSignals);
 Exit RunCells(const Arguments& arguments, Console& console);
+// pack: matches cells from a CSV file or the inventory into an S×P pack.
+Exit RunPack(const Arguments& arguments, Console& console);
 // print and plot: drawn by kelvomark-render, which this runs with the offscreen platform.
 Exit RunRender(RenderOptions::Kind kind, const QStringList& arguments, const Arguments& parsed,
                Console& console, SignalNotifier& stopSignals);
@@ -32,6 +34,8 @@ bool PortOption(const Arguments& arguments, PortSpec& port, QString& error);
 bool CheckOutput(const QString& path, bool overwrite, QString& error);
 // Whether new files can be made in `dir`, tried by making one; false with the message.
 bool CheckFolder(const QString& dir, QString& error);
+// kelvomark-render beside this program or where it is installed; empty when it is neither.
+QString RendererPath();
 // Ends the event loop with `exit`.
 void Quit(Exit exit);
 // Runs the event loop; its exit status.

@@ -377,6 +377,81 @@ QVector<Page> makeCommandPages() {
                               "existing FILE is replaced only once the export is complete.")),
     })};
     pages.append(cells);
+
+    Page pack;
+    pack.command = QStringLiteral("pack");
+    pack.usage = {QStringLiteral(
+        "kelvomark-cli pack (--db FILE [--profile NAME] | --cells FILE.csv) --series S "
+        "--parallel P [--objective capacity|spread] [--ir-ratio R] [--time-limit S] [--seed N] "
+        "[--format text|json|csv] [--map OUT.pdf|OUT.png]")};
+    pack.summary = QStringLiteral(
+        "Match cells into a pack of S groups in series of P in "
+        "parallel.");
+    pack.paragraphs = {
+        QStringLiteral(
+            "The pack's capacity is its weakest group's. By default the matcher makes that as "
+            "large as it can be; --objective spread makes the largest group minus the smallest "
+            "as small as it can be. It starts from a balanced largest-differencing deal, then "
+            "swaps one and two cells between groups and with the cells left over, until it "
+            "reaches the proven bound (for the capacity, the best S×P cells' total over S, "
+            "rounded down for whole mAh) or the time limit. The same --seed gives the same "
+            "answer whenever the search ends before its time limit."),
+        QStringLiteral(
+            "The cells come from the inventory (measured cells that passed, whose capacity is "
+            "known and that are in no pack yet; --profile chooses one cell model) or from a CSV "
+            "file whose header row names id and capacity_mah, and may name ir_mohm and volt, in "
+            "any order; other columns are ignored. A cell without a resistance is left out "
+            "when a resistance rule is given. With more cells than S×P, the matcher chooses "
+            "which to leave out."),
+        QStringLiteral("text: the pack, the bound and the gap, then one group a line: capacity, "
+                       "parallel resistance 1/Σ(1/r) in mOhm, largest over smallest resistance, "
+                       "and the cells' IDs by slot."),
+        QStringLiteral("json: one object with series, parallel, objective, groups (each with "
+                       "group, cells as a list of IDs by slot, capacity_mah, ir_mohm for its "
+                       "parallel resistance and ir_ratio), min_group_mah, max_group_mah, "
+                       "spread_mah, bound_mah, gap_mah, bound_reached, pack_ir_mohm (the groups' "
+                       "resistances added up), largest_ir_ratio, unused (IDs), seed and "
+                       "seconds."),
+        QStringLiteral("csv: one row a cell under the header id, group, slot, capacity_mah, "
+                       "ir_mohm, volt, in series and slot order; the cells left out last, with "
+                       "no group."),
+        QStringLiteral("A layout the cells cannot fill, or a rule that no pack meets, ends "
+                       "with status 1 and a message that says which.")};
+    pack.sections = {options({
+        inventory(),
+        option({QStringLiteral("profile")}, QStringLiteral("NAME"),
+               QStringLiteral("Only the inventory's cells of this profile.")),
+        option({QStringLiteral("cells")}, QStringLiteral("FILE"),
+               QStringLiteral("The cells from a CSV file instead of the inventory.")),
+        option({QStringLiteral("series")}, QStringLiteral("S"),
+               QStringLiteral("The number of groups in series.")),
+        option({QStringLiteral("parallel")}, QStringLiteral("P"),
+               QStringLiteral("The number of cells in each group.")),
+        option({QStringLiteral("objective")}, QStringLiteral("O"),
+               QStringLiteral("capacity (the default) or spread.")),
+        option({QStringLiteral("ir-ratio")}, QStringLiteral("R"),
+               QStringLiteral("In each group, the largest resistance over the smallest is at "
+                              "most R (for example 1.2).")),
+        option({QStringLiteral("parallel-ir")}, QStringLiteral("PCT"),
+               QStringLiteral("The groups' parallel resistances are within PCT % of each "
+                              "other.")),
+        option({QStringLiteral("time-limit")}, QStringLiteral("S"),
+               QStringLiteral("Seconds the search may take. Default: 2.")),
+        option({QStringLiteral("seed")}, QStringLiteral("N"),
+               QStringLiteral("The seed of the search's random swaps. Default: 1.")),
+        option({QStringLiteral("format")}, QStringLiteral("F"),
+               QStringLiteral("text (the default), json or csv.")),
+        option({QStringLiteral("save")}, QStringLiteral("NAME"),
+               QStringLiteral("Writes each cell's pack, group and slot into the inventory "
+                              "under the pack's name, so that the next pack does not offer "
+                              "them.")),
+        option({QStringLiteral("map")}, QStringLiteral("OUT"),
+               QStringLiteral("Draws the assembly map into OUT, a PDF page or a PNG picture by "
+                              "its ending: the groups as columns of cells by slot, each with "
+                              "its ID, capacity and resistance, shaded and named low, mid or "
+                              "high by its resistance.")),
+    })};
+    pages.append(pack);
     return pages;
 }
 
@@ -445,6 +520,8 @@ Page makeProgramPage() {
                       QStringLiteral("kelvomark-cli sort --ir-pass 60 --ir-fail 100 --volt-pass "
                                      "3.5,4.2 --format json"),
                       QStringLiteral("kelvomark-cli cells export --out cells.csv"),
+                      QStringLiteral("kelvomark-cli pack --cells cells.csv --series 14 "
+                                     "--parallel 10 --ir-ratio 1.2 --format json"),
                       QStringLiteral("kelvomark-cli logger --set 2 --start \"2021/07/01 10:00:00\" "
                                      "--out set-2.Kmk"),
                       QStringLiteral("kelvomark-cli print cell-07.Kmk --pdf cell-07.pdf"),

@@ -57,6 +57,10 @@ bool ReadableAsList(const QString& path, Console& console) {
 
 }  // namespace
 
+QString CommandSupport::RendererPath() {
+    return Renderer();
+}
+
 Exit RunRender(RenderOptions::Kind kind, const QStringList& arguments, const Arguments& parsed,
                Console& console, SignalNotifier& stopSignals) {
     const QString command =

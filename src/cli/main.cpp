@@ -14,7 +14,7 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
     if (arguments.isEmpty()) {
         console.message(
             QStringLiteral("a command is missing: ports, read, record, logger, print, "
-                           "plot, sort or cells (kelvomark-cli --help tells more)"));
+                           "plot, sort, cells or pack (kelvomark-cli --help tells more)"));
         return Exit::Usage;
     }
     if (first == u"-h" || first == u"--help") {
@@ -41,7 +41,7 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
         console.message(first.startsWith(u'-')
                             ? OptionValues::UnknownOption(first, QString())
                             : QStringLiteral("unknown command \"%1\": ports, read, record, logger, "
-                                             "print, plot, sort or cells")
+                                             "print, plot, sort, cells or pack")
                                   .arg(first));
         return Exit::Usage;
     }
@@ -69,6 +69,9 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
     }
     if (first == u"sort") {
         return RunSort(parsed, console, stopSignals);
+    }
+    if (first == u"pack") {
+        return RunPack(parsed, console);
     }
     if (first == u"cells") {
         return RunCells(parsed, console);

@@ -29,6 +29,7 @@
 #include "platform/Clock.h"
 #include "platform/widgets/Grid.h"
 #include "platform/widgets/Shell.h"
+#include "windows/cells/PackMap.h"
 #include "windows/common/App.h"
 #include "windows/graphs/ListPlot2.h"
 #include "windows/graphs/Plot2Range.h"
@@ -309,6 +310,18 @@ int main(int argc, char* argv[]) {
     Console console;
     const QStringList arguments = QApplication::arguments().mid(1);
     const QString command = arguments.value(0);
+    // The pack command's assembly map: its CSV in, a PDF or PNG out.
+    if (command == u"pack-map" && arguments.size() == 4) {
+        PackMap::Map map;
+        map.title = arguments.at(3);
+        QString error;
+        if (!PackMap::FromCsv(arguments.at(1), map, error) ||
+            !PackMap::Write(arguments.at(2), map, error)) {
+            console.message(QStringLiteral("cannot write %1: %2").arg(arguments.at(2), error));
+            return int(Exit::Failure);
+        }
+        return int(Exit::Success);
+    }
     const Help::Page* page = Help::pageFor(command);
     if (!page || (command != u"print" && command != u"plot")) {
         console.message(
