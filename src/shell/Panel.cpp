@@ -92,6 +92,7 @@ void Panel::buildToolbar() {
         {"Sample", "PC Sampling", QKeySequence(Qt::CTRL | Qt::Key_T)},
         {"Memory", "Data Logger", QKeySequence(Qt::CTRL | Qt::Key_D)},
         {"Sort", "Sort Cells", QKeySequence(Qt::CTRL | Qt::Key_K)},
+        {"Pack", "Match a Pack", QKeySequence(Qt::CTRL | Qt::Key_J)},
         {"Stop", "Stop Recording", {}},
         {"ReSave", "", {}},
         {"Help", "Help...", QKeySequence::HelpContents},

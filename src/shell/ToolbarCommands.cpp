@@ -16,6 +16,7 @@
 #include "platform/widgets/Dialogs.h"
 #include "platform/widgets/Grid.h"
 #include "shell/Panel.h"
+#include "windows/cells/Pack.h"
 #include "windows/cells/SortCells.h"
 #include "windows/common/App.h"
 #include "windows/graphs/GraphCommands.h"
@@ -189,6 +190,8 @@ void ToolbarClick(App& app, const QString& key) {
         OpenGraphsCommand(app);
     } else if (key == QStringLiteral("Sort")) {
         OpenSortCells(app);
+    } else if (key == QStringLiteral("Pack")) {
+        OpenPack(app);
     } else if (key == QStringLiteral("Sample")) {
         if (!sample(app, panel)) {
             return;

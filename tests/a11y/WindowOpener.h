@@ -6,6 +6,7 @@
 #include "ProgramRig.h"
 #include "platform/widgets/Grid.h"
 #include "shell/Port.h"
+#include "windows/cells/Pack.h"
 #include "windows/cells/SortCells.h"
 #include "windows/graphs/ListPlot2.h"
 #include "windows/graphs/Plot2Range.h"
@@ -67,6 +68,17 @@ class WindowOpener {
                 sort && QTest::qWaitFor([sort] { return sort->session().rowCount() > 0; }, 10000);
             return captured ? sort : nullptr;
         }
+        if (name == u"Pack") {
+            qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
+            rig.click(QStringLiteral("Pack"));
+            Pack* pack = rig.app.windows().find<Pack>();
+            // An empty inventory: the run's refusal fills the labels.
+            if (!pack || !pack->inventory().isOpen()) {
+                return nullptr;
+            }
+            pack->run();
+            return QTest::qWaitFor([pack] { return !pack->running(); }, 10000) ? pack : nullptr;
+        }
         if (name == u"RealTimeX" || name == u"RealTimeY" || name == u"RealTimeRange") {
             rig.click(QStringLiteral("Graph"));
             if (name == u"RealTimeY") {
@@ -112,9 +124,9 @@ class WindowOpener {
 
     // Every window of the program, by object name.
     static QStringList names() {
-        return {"Port",       "SerialDevices", "Panel",    "List",     "RealTimeX",
-                "RealTimeY",  "RealTimeRange", "Memory",   "DataList", "ListPlot2",
-                "Plot2Range", "FileList",      "SortCells"};
+        return {"Port",       "SerialDevices", "Panel",     "List",     "RealTimeX",
+                "RealTimeY",  "RealTimeRange", "Memory",    "DataList", "ListPlot2",
+                "Plot2Range", "FileList",      "SortCells", "Pack"};
     }
 
     QTemporaryDir dir;

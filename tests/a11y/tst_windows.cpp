@@ -86,7 +86,7 @@ void TestWindows::toolbarNamesFollowToolTips() {
     const QList<std::pair<QString, QString>> names = {
         {"Save", "Save As"},        {"Open", "Open File"},     {"List", "List Display"},
         {"Graph", "Graph Display"}, {"Sample", "PC Sampling"}, {"Memory", "Data Logger"},
-        {"Sort", "Sort Cells"},     {"Help", "Help..."}};
+        {"Sort", "Sort Cells"},     {"Pack", "Match a Pack"},  {"Help", "Help..."}};
     QSet<QKeySequence> shortcuts;
     for (const auto& [key, expected] : names) {
         QCOMPARE(name(key), expected);

@@ -5,5 +5,5 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    return RunTests<TestSessionTable, TestSortWindow, TestSortKeys>(argc, argv);
+    return RunTests<TestSessionTable, TestSortWindow, TestSortKeys, TestPackWindow>(argc, argv);
 }

@@ -45,3 +45,16 @@ class TestSortKeys : public QObject {
     void typedIdWithoutEnter();
     void capacityAndNoteEdited();
 };
+
+// The Pack window over a real inventory: runs, refusals, saved packs, the map as PDF and print.
+class TestPackWindow : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void runShowsAValidPack_data();
+    void runShowsAValidPack();
+    void savedPackIsNotOfferedAgain();
+    void mapReadsBack_data();
+    void mapReadsBack();
+    void stopKeepsTheBestSoFar();
+    void enterRuns();
+};

@@ -234,6 +234,28 @@ void drawCellSort(QPainter& p) {
     p.drawPolyline(QPolygonF({QPointF(20.8, 23.8), QPointF(23.2, 26.2), QPointF(27.4, 20.8)}));
 }
 
+// Two groups of cells side by side, joined by a strap: a pack built of matched cells.
+void drawPack(QPainter& p) {
+    for (int column = 0; column < 2; ++column) {
+        for (int row = 0; row < 2; ++row) {
+            const double x = 4 + column * 13, y = 6 + row * 11;
+            QLinearGradient wrap(x, 0, x + 11, 0);
+            wrap.setColorAt(0, QColor(40, 96, 176));
+            wrap.setColorAt(0.45, QColor(96, 156, 232));
+            wrap.setColorAt(1, QColor(30, 72, 140));
+            p.setPen(outlinePen());
+            p.setBrush(wrap);
+            p.drawRoundedRect(QRectF(x, y, 11, 10), 2, 2);
+        }
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(vertical(2, 5, QColor(220, 224, 230), QColor(150, 156, 166)));
+    p.drawRect(QRectF(6, 2.5, 20, 2.5));
+    p.setPen(QPen(QColor(16, 90, 40), 1.2));
+    p.setBrush(vertical(22, 30, QColor(86, 190, 100), QColor(30, 130, 56)));
+    p.drawRoundedRect(QRectF(4, 28, 24, 3), 1, 1);
+}
+
 // A probe's tip on a cell's terminal, with the spark of the touch: take the reading now.
 void drawCapture(QPainter& p) {
     p.setPen(outlinePen());
@@ -326,6 +348,9 @@ std::function<void(QPainter&)> painterFor(const QString& key) {
     }
     if (key == QLatin1String("Sort")) {
         return drawCellSort;
+    }
+    if (key == QLatin1String("Pack")) {
+        return drawPack;
     }
     if (key == QLatin1String("Capture")) {
         return drawCapture;
