@@ -21,6 +21,7 @@
 #include "platform/Clock.h"
 #include "platform/widgets/BusyCursor.h"
 #include "platform/widgets/Dialogs.h"
+#include "windows/cells/InventoryChoice.h"
 #include "windows/cells/SortCells.h"
 #include "windows/common/Accessibility.h"
 #include "windows/common/App.h"
@@ -247,11 +248,8 @@ QWidget* Pack::buildChoices() {
 }
 
 bool Pack::openInventory(const QString& location) {
-    auto opened = std::make_unique<Inventory>();
-    if (!opened->open(location)) {
-        app().dialogs().message(this, Dialogs::Icon::Critical, Dialogs::appTitle(),
-                                QStringLiteral("The cell inventory could not be opened:\n%1\n\n%2")
-                                    .arg(QDir::toNativeSeparators(location), opened->error()));
+    auto opened = OpenInventoryFor(app(), this, location);
+    if (!opened) {
         return false;
     }
     inventory_ = std::move(opened);

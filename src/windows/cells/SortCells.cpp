@@ -28,6 +28,7 @@
 #include "platform/GridModel.h"
 #include "platform/TextRules.h"
 #include "platform/widgets/Dialogs.h"
+#include "windows/cells/InventoryChoice.h"
 #include "windows/cells/VerdictLook.h"
 #include "windows/common/Accessibility.h"
 #include "windows/common/App.h"
@@ -368,11 +369,8 @@ QWidget* SortCells::buildChoices() {
 }
 
 bool SortCells::openInventory(const QString& location) {
-    auto opened = std::make_unique<Inventory>();
-    if (!opened->open(location)) {
-        app().dialogs().message(this, Dialogs::Icon::Critical, Dialogs::appTitle(),
-                                QStringLiteral("The cell inventory could not be opened:\n%1\n\n%2")
-                                    .arg(QDir::toNativeSeparators(location), opened->error()));
+    auto opened = OpenInventoryFor(app(), this, location);
+    if (!opened) {
         return false;
     }
     inventory_ = std::move(opened);
@@ -886,6 +884,11 @@ void SortCells::exportCsv() {
                 break;
             }
             ok = writer.write(Inventory::ExportRow(*stored));
+        }
+        // The writer keeps a block back: it goes into the file before the file takes its name.
+        if (ok && !writer.flush()) {
+            error = writer.error();
+            ok = false;
         }
         if (ok && !file.commit()) {
             error = file.errorString();

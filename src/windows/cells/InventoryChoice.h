@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class App;
+class Inventory;
+class QWidget;
+
+// The inventory at `location`, opened for a window of cells; null, after saying why over
+// `window`, when it cannot be opened.
+std::unique_ptr<Inventory> OpenInventoryFor(App& app, QWidget* window, const QString& location);
