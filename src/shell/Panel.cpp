@@ -110,6 +110,8 @@ void Panel::buildToolbar() {
     buttons_.value(QStringLiteral("Stop"))->setVisible(false);
     buttons_.value(QStringLiteral("ReSave"))->setVisible(false);
     MakeToolbarAccessible(*toolbar_);
+    // Every button in view: the window grows to the toolbar rather than hiding some behind »
+    toolbar_->setMinimumWidth(toolbar_->sizeHint().width());
 }
 
 QWidget* Panel::buildStatusStrip() {
