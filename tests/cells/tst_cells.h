@@ -46,3 +46,10 @@ class TestSortCli : public QObject {
     void usage();
     void cellsCommands();
 };
+
+class TestRecord : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void assembly_data();
+    void assembly();
+};
