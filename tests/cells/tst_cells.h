@@ -21,6 +21,8 @@ class TestVerdict : public QObject {
     void judge();
     void profileProblems_data();
     void profileProblems();
+    void binsLine_data();
+    void binsLine();
 };
 
 class TestCsv : public QObject {
@@ -45,6 +47,9 @@ class TestSortCli : public QObject {
     void usage_data();
     void usage();
     void cellsCommands();
+    void profileSet_data();
+    void profileSet();
+    void profileReplaceAndRemove();
 };
 
 class TestRecord : public QObject {
