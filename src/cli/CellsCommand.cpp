@@ -6,8 +6,11 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "core/cells/Inventory.h"
+#include "core/cells/Profile.h"
 #include "core/cells/Verdict.h"
 #include "platform/TextRules.h"
+
+using namespace CommandSupport;
 
 namespace {
 
@@ -55,28 +58,60 @@ Exit RunCells(const Arguments& arguments, Console& console) {
         console.message(QStringLiteral("cells: ") + text);
         return Exit::Usage;
     };
-    const qsizetype wanted = action == u"show" || action == u"import-capacity" ? 2 : 1;
+    const bool named = action == u"profile-set" || action == u"profile-remove";
+    const qsizetype wanted = action == u"show" || action == u"import-capacity" || named ? 2 : 1;
     if (action.isEmpty()) {
         return usage(
             QStringLiteral("say what to do: list, show ID, export, import-capacity "
-                           "FILE.csv or profiles"));
+                           "FILE.csv, profiles, profile-set NAME or profile-remove NAME"));
     }
     if (action != u"list" && action != u"show" && action != u"export" &&
-        action != u"import-capacity" && action != u"profiles") {
-        return usage(QStringLiteral("unknown action \"%1\": list, show, export, import-capacity "
-                                    "or profiles")
+        action != u"import-capacity" && action != u"profiles" && !named) {
+        return usage(QStringLiteral("unknown action \"%1\": list, show, export, import-capacity, "
+                                    "profiles, profile-set or profile-remove")
                          .arg(action));
     }
     if (words.size() < wanted) {
-        return usage(action == u"show"
-                         ? QStringLiteral("show: the cell's ID is missing")
-                         : QStringLiteral("import-capacity: the CSV file is missing"));
+        return usage(action == u"show" ? QStringLiteral("show: the cell's ID is missing")
+                     : named           ? action + QStringLiteral(": the profile's name is missing")
+                             : QStringLiteral("import-capacity: the CSV file is missing"));
     }
     if (words.size() > wanted) {
         return usage(QStringLiteral("unexpected argument \"%1\"").arg(words.at(wanted)));
     }
     if (arguments.isSet(QStringLiteral("out")) && action != u"export") {
         return usage(QStringLiteral("--out is for export only"));
+    }
+    for (const char* limit :
+         {"ir-pass", "ir-fail", "volt-pass", "volt-warn", "self-discharge", "bins"}) {
+        if (arguments.isSet(QString::fromLatin1(limit)) && action != u"profile-set") {
+            return usage(QStringLiteral("--%1 is for profile-set only").arg(QLatin1String(limit)));
+        }
+    }
+    Profile made;
+    if (action == u"profile-set") {
+        made.name = words.at(1).trimmed();
+        QString error;
+        if (!(MilliohmOption(arguments, QStringLiteral("ir-pass"), made.irPass, error) &&
+              MilliohmOption(arguments, QStringLiteral("ir-fail"), made.irFail, error) &&
+              WindowOption(arguments, QStringLiteral("volt-pass"), made.voltPass, error) &&
+              WindowOption(arguments, QStringLiteral("volt-warn"), made.voltWarn, error) &&
+              NumberOption(arguments, QStringLiteral("self-discharge"),
+                           QStringLiteral("a voltage loss in mV/day"), made.selfDischargeMax,
+                           error))) {
+            return usage(error);
+        }
+        if (arguments.isSet(QStringLiteral("bins"))) {
+            const QString bins = arguments.value(QStringLiteral("bins"));
+            const QString refusal = ReadBinsLine(bins, made);
+            if (!refusal.isEmpty()) {
+                return usage(QStringLiteral("--bins: \"%1\": %2").arg(bins, refusal));
+            }
+        }
+        const QString problem = made.problem();
+        if (!problem.isEmpty()) {
+            return usage(QStringLiteral("profile-set: ") + problem);
+        }
     }
     const QString db = arguments.isSet(QStringLiteral("db")) ? arguments.value(QStringLiteral("db"))
                                                              : Inventory::DefaultLocation();
@@ -200,6 +235,32 @@ Exit RunCells(const Arguments& arguments, Console& console) {
         }
         console.message(QStringLiteral("cells: %1 capacities set").arg(report->updated));
         return report->unknownIds.isEmpty() ? Exit::Success : Exit::Failure;
+    }
+
+    if (action == u"profile-set") {
+        if (!inventory.saveProfile(made)) {
+            console.message(QStringLiteral("cells: the profile \"%1\" was not saved: %2")
+                                .arg(made.name, inventory.error()));
+            return Exit::Failure;
+        }
+        console.message(QStringLiteral("cells: the profile \"%1\" is saved").arg(made.name));
+        return Exit::Success;
+    }
+
+    if (action == u"profile-remove") {
+        if (!inventory.profile(words.at(1))) {
+            console.message(QStringLiteral("cells: the inventory %1 has no profile \"%2\" "
+                                           "(kelvomark-cli cells profiles lists them)")
+                                .arg(db, words.at(1)));
+            return Exit::Failure;
+        }
+        if (!inventory.removeProfile(words.at(1))) {
+            console.message(QStringLiteral("cells: the profile \"%1\" was not removed: %2")
+                                .arg(words.at(1), inventory.error()));
+            return Exit::Failure;
+        }
+        console.message(QStringLiteral("cells: the profile \"%1\" is removed").arg(words.at(1)));
+        return Exit::Success;
     }
 
     for (const Profile& profile : inventory.profiles()) {

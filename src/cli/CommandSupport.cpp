@@ -93,6 +93,41 @@ void Quit(Exit exit) {
     QCoreApplication::exit(int(exit));
 }
 
+bool NumberOption(const Arguments& arguments, const QString& name, const QString& what,
+                  std::optional<double>& limit, QString& error) {
+    if (!arguments.isSet(name)) {
+        return true;
+    }
+    const QString text = arguments.value(name);
+    const auto numbers = OptionValues::Numbers(text);
+    if (!numbers || numbers->size() != 1 || numbers->first() < 0) {
+        error = OptionValues::Refusal(name, text, what);
+        return false;
+    }
+    limit = numbers->first();
+    return true;
+}
+
+bool MilliohmOption(const Arguments& arguments, const QString& name, std::optional<double>& limit,
+                    QString& error) {
+    return NumberOption(arguments, name, QStringLiteral("a resistance in milliohms"), limit, error);
+}
+
+bool WindowOption(const Arguments& arguments, const QString& name, std::optional<Window>& window,
+                  QString& error) {
+    if (!arguments.isSet(name)) {
+        return true;
+    }
+    const QString text = arguments.value(name);
+    const auto numbers = OptionValues::Numbers(text);
+    if (!numbers || numbers->size() != 2 || numbers->at(0) > numbers->at(1)) {
+        error = OptionValues::Refusal(name, text, QStringLiteral("MIN,MAX in volts, MIN first"));
+        return false;
+    }
+    window = Window{numbers->at(0), numbers->at(1)};
+    return true;
+}
+
 Exit Run() {
     return Exit(QCoreApplication::exec());
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "cli/Options.h"
+#include "core/cells/Profile.h"
 #include "platform/SerialLink.h"
 
 class Console;
@@ -36,6 +38,15 @@ bool CheckOutput(const QString& path, bool overwrite, QString& error);
 bool CheckFolder(const QString& dir, QString& error);
 // kelvomark-render beside this program or where it is installed; empty when it is neither.
 QString RendererPath();
+// A limit option: a number of 0 or more (what the number is, for the refusal: "a resistance in
+// milliohms"), or a voltage window "MIN,MAX". Unset options leave `limit` as it was; false with
+// `error`.
+bool NumberOption(const Arguments& arguments, const QString& name, const QString& what,
+                  std::optional<double>& limit, QString& error);
+bool MilliohmOption(const Arguments& arguments, const QString& name, std::optional<double>& limit,
+                    QString& error);
+bool WindowOption(const Arguments& arguments, const QString& name, std::optional<Window>& window,
+                  QString& error);
 // Ends the event loop with `exit`.
 void Quit(Exit exit);
 // Runs the event loop; its exit status.

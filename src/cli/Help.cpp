@@ -348,11 +348,16 @@ QVector<Page> makeCommandPages() {
 
     Page cells;
     cells.command = QStringLiteral("cells");
-    cells.usage = {QStringLiteral("kelvomark-cli cells [--db FILE] list"),
-                   QStringLiteral("kelvomark-cli cells [--db FILE] show ID"),
-                   QStringLiteral("kelvomark-cli cells [--db FILE] export [--out FILE.csv]"),
-                   QStringLiteral("kelvomark-cli cells [--db FILE] import-capacity FILE.csv"),
-                   QStringLiteral("kelvomark-cli cells [--db FILE] profiles")};
+    cells.usage = {
+        QStringLiteral("kelvomark-cli cells [--db FILE] list"),
+        QStringLiteral("kelvomark-cli cells [--db FILE] show ID"),
+        QStringLiteral("kelvomark-cli cells [--db FILE] export [--out FILE.csv]"),
+        QStringLiteral("kelvomark-cli cells [--db FILE] import-capacity FILE.csv"),
+        QStringLiteral("kelvomark-cli cells [--db FILE] profiles"),
+        QStringLiteral("kelvomark-cli cells [--db FILE] profile-set NAME [--ir-pass MOHM] "
+                       "[--ir-fail MOHM] [--volt-pass MIN,MAX] [--volt-warn MIN,MAX] "
+                       "[--self-discharge MV_PER_DAY] [--bins BINS]"),
+        QStringLiteral("kelvomark-cli cells [--db FILE] profile-remove NAME")};
     cells.summary = QStringLiteral("List, show, export and update the cell inventory.");
     cells.paragraphs = {
         QStringLiteral("list: one cell a line with its latest measurement, separated by TAB: "
@@ -369,12 +374,35 @@ QVector<Page> makeCommandPages() {
                        "\"id,capacity_mah\" (an empty capacity clears it), all or nothing; IDs "
                        "the inventory does not hold are named on standard error."),
         QStringLiteral("profiles: one profile a line: name, IR pass and fail limits, the PASS "
-                       "and WARN voltage windows, the self-discharge limit and the bins.")};
+                       "and WARN voltage windows, the self-discharge limit and the bins."),
+        QStringLiteral("profile-set NAME: saves the profile NAME with the limits and bins given, "
+                       "replacing a profile of that name whole: a limit not given is not set. "
+                       "Limits that contradict each other are refused and nothing is saved."),
+        QStringLiteral("profile-remove NAME: removes the profile; the cells and measurements "
+                       "judged by it stay as they are.")};
     cells.sections = {options({
         inventory(),
         option({QStringLiteral("out")}, QStringLiteral("FILE"),
                QStringLiteral("export: writes the CSV into FILE instead of standard output; an "
                               "existing FILE is replaced only once the export is complete.")),
+        option({QStringLiteral("ir-pass")}, QStringLiteral("MOHM"),
+               QStringLiteral("profile-set: passes a resistance at or below MOHM milliohms.")),
+        option({QStringLiteral("ir-fail")}, QStringLiteral("MOHM"),
+               QStringLiteral("profile-set: fails a resistance above MOHM milliohms; between the "
+                              "two it is WARN.")),
+        option({QStringLiteral("volt-pass")}, QStringLiteral("MIN,MAX"),
+               QStringLiteral("profile-set: the voltage window for PASS, in volts.")),
+        option({QStringLiteral("volt-warn")}, QStringLiteral("MIN,MAX"),
+               QStringLiteral("profile-set: the wider voltage window for WARN; outside it the "
+                              "cell fails.")),
+        option({QStringLiteral("self-discharge")}, QStringLiteral("MV_PER_DAY"),
+               QStringLiteral("profile-set: fails a cell that lost more than this since its "
+                              "first measurement, in mV a day.")),
+        option({QStringLiteral("bins")}, QStringLiteral("BINS"),
+               QStringLiteral("profile-set: the bins, on the resistance (\"ir:\") or the "
+                              "voltage (\"volt:\"), each NAME<=EDGE in rising order, the last "
+                              "one may be a NAME alone for everything above: "
+                              "\"ir:A<=40,B<=60,C\". \"none\" for no bins.")),
     })};
     pages.append(cells);
 

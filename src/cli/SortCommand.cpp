@@ -14,6 +14,7 @@
 #include "cli/ReadingFormat.h"
 #include "cli/SignalNotifier.h"
 #include "core/cells/CaptureMachine.h"
+#include "core/cells/CaptureRecord.h"
 #include "core/cells/Inventory.h"
 #include "core/cells/Verdict.h"
 #include "core/meter/Receiver.h"
@@ -95,37 +96,6 @@ QString CaptureLine(const NewMeasurement& m, const QString& id, const QString& u
     return QString();
 }
 
-// A limit in milliohms from the line; false with `error`.
-bool milliohmOption(const Arguments& arguments, const QString& name, std::optional<double>& limit,
-                    QString& error) {
-    if (!arguments.isSet(name)) {
-        return true;
-    }
-    const QString text = arguments.value(name);
-    const auto numbers = OptionValues::Numbers(text);
-    if (!numbers || numbers->size() != 1 || numbers->first() < 0) {
-        error = OptionValues::Refusal(name, text, QStringLiteral("a resistance in milliohms"));
-        return false;
-    }
-    limit = numbers->first();
-    return true;
-}
-
-bool windowOption(const Arguments& arguments, const QString& name, std::optional<Window>& window,
-                  QString& error) {
-    if (!arguments.isSet(name)) {
-        return true;
-    }
-    const QString text = arguments.value(name);
-    const auto numbers = OptionValues::Numbers(text);
-    if (!numbers || numbers->size() != 2 || numbers->at(0) > numbers->at(1)) {
-        error = OptionValues::Refusal(name, text, QStringLiteral("MIN,MAX in volts, MIN first"));
-        return false;
-    }
-    window = Window{numbers->at(0), numbers->at(1)};
-    return true;
-}
-
 bool ParseSort(const Arguments& arguments, SortOptions& options, QString& error) {
     if (!PortOption(arguments, options.port, error)) {
         return false;
@@ -175,10 +145,10 @@ bool ParseSort(const Arguments& arguments, SortOptions& options, QString& error)
         }
         options.settings.settle = int(*value);
     }
-    return milliohmOption(arguments, QStringLiteral("ir-pass"), options.limits.irPass, error) &&
-           milliohmOption(arguments, QStringLiteral("ir-fail"), options.limits.irFail, error) &&
-           windowOption(arguments, QStringLiteral("volt-pass"), options.limits.voltPass, error) &&
-           windowOption(arguments, QStringLiteral("volt-warn"), options.limits.voltWarn, error);
+    return MilliohmOption(arguments, QStringLiteral("ir-pass"), options.limits.irPass, error) &&
+           MilliohmOption(arguments, QStringLiteral("ir-fail"), options.limits.irFail, error) &&
+           WindowOption(arguments, QStringLiteral("volt-pass"), options.limits.voltPass, error) &&
+           WindowOption(arguments, QStringLiteral("volt-warn"), options.limits.voltWarn, error);
 }
 
 // The IDs typed on standard input, one a line: each names the next capture.
@@ -295,31 +265,15 @@ Exit RunSort(const Arguments& arguments, Console& console, SignalNotifier& stopS
         if (options.count > 0 && stored >= options.count) {
             return;  // the loop is ending
         }
-        NewMeasurement m;
-        m.cellId = typed.take();
-        m.prefix = options.prefix;
-        m.profile = profile.name;
-        m.time = meter.clock().now();
-        m.milliohms = capture.milliohms;
-        m.volts = capture.volts;
-        m.ohmText = capture.ohmText;
-        m.ohmUnit = capture.ohmUnit;
-        m.voltText = capture.voltText;
-        m.session = session;
-        m.host = host;
-        m.port = options.port.label();
-        m.uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        std::optional<double> selfDischarge;
-        if (!m.cellId.isEmpty()) {
-            m.remeasure = inventory.measuredInSession(m.cellId, session);
-            if (const auto first = inventory.firstMeasurement(m.cellId)) {
-                selfDischarge = Inventory::SelfDischarge(*first, m.volts, m.time);
-            }
-        }
-        const Judgement judgement = Judge(profile, m.milliohms, m.volts, selfDischarge);
-        m.verdict = judgement.verdict;
-        m.reasons = judgement.reasons;
-        m.bin = judgement.bin;
+        CapturePlace place;
+        place.cellId = typed.take();
+        place.prefix = options.prefix;
+        place.profile = profile;
+        place.time = meter.clock().now();
+        place.session = session;
+        place.host = host;
+        place.port = options.port.label();
+        const NewMeasurement m = RecordCapture(capture, place, inventory).measurement;
         const QString id = inventory.add(m);
         if (id.isEmpty()) {
             lost = true;

@@ -9,7 +9,7 @@ int main(int argc, char* argv[]) {
     // The inventory's cases run on a fresh SQLite file each; other engines run the same table
     // with their own locations.
     InventoryCases inventory(InventoryCases::TemporaryFiles());
-    int status = RunTests<TestCapture, TestVerdict, TestCsv, TestSortCli>(argc, argv);
+    int status = RunTests<TestCapture, TestVerdict, TestCsv, TestRecord, TestSortCli>(argc, argv);
     status |= RunTestObject(inventory, argc, argv);
     return status;
 }

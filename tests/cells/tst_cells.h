@@ -21,6 +21,8 @@ class TestVerdict : public QObject {
     void judge();
     void profileProblems_data();
     void profileProblems();
+    void binsLine_data();
+    void binsLine();
 };
 
 class TestCsv : public QObject {
@@ -45,4 +47,14 @@ class TestSortCli : public QObject {
     void usage_data();
     void usage();
     void cellsCommands();
+    void profileSet_data();
+    void profileSet();
+    void profileReplaceAndRemove();
+};
+
+class TestRecord : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void assembly_data();
+    void assembly();
 };

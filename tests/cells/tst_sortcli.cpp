@@ -331,3 +331,116 @@ void TestSortCli::cellsCommands() {
     QCOMPARE(help.finish(), 0);
     QVERIFY(help.out().contains("import-capacity"));
 }
+
+// The profiles lines without the examples a new inventory starts with.
+static QStringList Made(QStringList lines) {
+    lines.removeIf([](const QString& line) { return line.startsWith(u"Example "); });
+    return lines;
+}
+
+// profile-set saves what the line says, through the inventory's own checks; a bad line saves
+// nothing and says why.
+void TestSortCli::profileSet_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("listed");  // the profiles line afterwards; empty: none saved
+
+    QTest::newRow("every limit")
+        << QStringList{"profile-set",      "Bench",
+                       "--ir-pass",        "60",
+                       "--ir-fail",        "100",
+                       "--volt-pass",      "3.5,4.2",
+                       "--volt-warn",      "3,4.25",
+                       "--self-discharge", "10",
+                       "--bins",           "ir:A<=40,B<=60,C"}
+        << 0 << "is saved"
+        << "Bench\t60\t100\t3.5,4.2\t3,4.25\t10\tresistance: A up to 40, B up to 60, C up to any";
+    QTest::newRow("name only") << QStringList{"profile-set", "Plain"} << 0 << "is saved"
+                               << "Plain\t-\t-\t-\t-\t-\t-";
+    QTest::newRow("voltage bins") << QStringList{"profile-set", "LFP", "--bins",
+                                                 "volt:Low<=3.28,High<=3.4"}
+                                  << 0 << "is saved"
+                                  << "LFP\t-\t-\t-\t-\t-\tvoltage: Low up to 3.28, High up to 3.4";
+    QTest::newRow("pass above fail")
+        << QStringList{"profile-set", "X", "--ir-pass", "80", "--ir-fail", "70"} << 2
+        << "the pass resistance is above the fail resistance"
+        << "";
+    QTest::newRow("warn inside pass")
+        << QStringList{"profile-set", "X", "--volt-pass", "3,4", "--volt-warn", "3.2,4"} << 2
+        << "does not hold the pass window"
+        << "";
+    QTest::newRow("window backwards")
+        << QStringList{"profile-set", "X", "--volt-pass", "4.2,3"} << 2 << "--volt-pass: \"4.2,3\""
+        << "";
+    QTest::newRow("negative self-discharge")
+        << QStringList{"profile-set", "X", "--self-discharge", "-1"} << 2
+        << "--self-discharge: \"-1\" is not a voltage loss in mV/day"
+        << "";
+    QTest::newRow("bins without what")
+        << QStringList{"profile-set", "X", "--bins", "A<=40"} << 2 << "\"ir:\" or \"volt:\""
+        << "";
+    QTest::newRow("open bin not last") << QStringList{"profile-set", "X", "--bins", "ir:A,B<=60"}
+                                       << 2 << "the bin \"A\" has no edge"
+                                       << "";
+    QTest::newRow("bins falling") << QStringList{"profile-set", "X", "--bins", "ir:A<=60,B<=40"}
+                                  << 2 << "the bin edges are not in rising order"
+                                  << "";
+    QTest::newRow("bin edge not a number")
+        << QStringList{"profile-set", "X", "--bins", "ir:A<=4O"} << 2
+        << "the edge of the bin \"A\" is not a number: \"4O\""
+        << "";
+    QTest::newRow("bin twice") << QStringList{"profile-set", "X", "--bins", "ir:A<=4,A<=6"} << 2
+                               << "the bin name \"A\" is used twice"
+                               << "";
+    QTest::newRow("blank name") << QStringList{"profile-set", " "} << 2 << "the profile has no name"
+                                << "";
+    QTest::newRow("no name") << QStringList{"profile-set"} << 2
+                             << "profile-set: the profile's name is missing"
+                             << "";
+    QTest::newRow("limit for another action")
+        << QStringList{"list", "--ir-pass", "60"} << 2 << "--ir-pass is for profile-set only"
+        << "";
+    QTest::newRow("remove unknown")
+        << QStringList{"profile-remove", "Nobody"} << 1 << "has no profile \"Nobody\""
+        << "";
+    QTest::newRow("remove without name")
+        << QStringList{"profile-remove"} << 2 << "profile-remove: the profile's name is missing"
+        << "";
+}
+
+void TestSortCli::profileSet() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QFETCH(QString, listed);
+    QTemporaryDir dir;
+    const QString db = dir.filePath("cells.sqlite");
+    CliProcess cli(QStringList{"cells", "--db", db} + arguments);
+    QCOMPARE(cli.finish(), status);
+    QVERIFY2(cli.err().contains(message), qPrintable(cli.err()));
+    QCOMPARE(cli.out(), QByteArray());
+    CliProcess profiles({"cells", "--db", db, "profiles"});
+    QCOMPARE(profiles.finish(), 0);
+    QCOMPARE(Made(profiles.outLines()), listed.isEmpty() ? QStringList{} : QStringList{listed});
+}
+
+// A profile saved again is replaced whole, and a removed one is gone.
+void TestSortCli::profileReplaceAndRemove() {
+    QTemporaryDir dir;
+    const QString db = dir.filePath("cells.sqlite");
+    CliProcess first(
+        {"cells", "--db", db, "profile-set", "Bench", "--ir-pass", "60", "--bins", "ir:A<=40,B"});
+    QCOMPARE(first.finish(), 0);
+    CliProcess again({"cells", "--db", db, "profile-set", "Bench", "--ir-fail", "90"});
+    QCOMPARE(again.finish(), 0);
+    CliProcess listed({"cells", "--db", db, "profiles"});
+    QCOMPARE(listed.finish(), 0);
+    QCOMPARE(Made(listed.outLines()), QStringList{"Bench\t-\t90\t-\t-\t-\t-"});
+    CliProcess removed({"cells", "--db", db, "profile-remove", "Bench"});
+    QCOMPARE(removed.finish(), 0);
+    QVERIFY2(removed.err().contains("\"Bench\" is removed"), qPrintable(removed.err()));
+    CliProcess empty({"cells", "--db", db, "profiles"});
+    QCOMPARE(empty.finish(), 0);
+    QCOMPARE(Made(empty.outLines()), QStringList{});
+}

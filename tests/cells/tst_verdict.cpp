@@ -154,3 +154,62 @@ void TestVerdict::profileProblems() {
     QFETCH(QString, problem);
     QCOMPARE(profile.problem(), problem);
 }
+
+// The bins' one-line form reads back to the same bins, whatever the locale's decimals.
+void TestVerdict::binsLine_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("refusal");  // empty: read
+    QTest::addColumn<QString>("written");  // the line written back from the profile
+
+    QTest::newRow("resistance") << "ir:A<=40,B<=60,C"
+                                << ""
+                                << "ir:A<=40,B<=60,C";
+    QTest::newRow("voltage closed") << "volt:Low<=3.28,High<=3.4"
+                                    << ""
+                                    << "volt:Low<=3.28,High<=3.4";
+    QTest::newRow("spaces and case") << " IR: A <= 40 , B "
+                                     << ""
+                                     << "ir:A<=40,B";
+    QTest::newRow("none") << "none"
+                          << ""
+                          << "none";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "none";
+    QTest::newRow("no kind") << "A<=40"
+                             << "the bins begin with \"ir:\" or \"volt:\""
+                             << "";
+    QTest::newRow("other kind") << "temp:A<=40"
+                                << "the bins begin with \"ir:\" or \"volt:\""
+                                << "";
+    QTest::newRow("open in the middle") << "ir:A,B<=4"
+                                        << "the bin \"A\" has no edge; only the last bin is open"
+                                        << "";
+    QTest::newRow("comma decimal") << "ir:A<=4,5,B<=6"
+                                   << "the bin \"5\" has no edge; only the last bin is open"
+                                   << "";
+    QTest::newRow("edge not a number") << "ir:A<=x"
+                                       << "the edge of the bin \"A\" is not a number: \"x\""
+                                       << "";
+    QTest::newRow("edge infinite") << "ir:A<=inf"
+                                   << "the edge of the bin \"A\" is not a number: \"inf\""
+                                   << "";
+}
+
+void TestVerdict::binsLine() {
+    QFETCH(QString, line);
+    QFETCH(QString, refusal);
+    QFETCH(QString, written);
+    Profile profile = Limits(60, 70);
+    profile.bins = {{QStringLiteral("Old"), 1}};
+    const Profile before = profile;
+    QCOMPARE(ReadBinsLine(line, profile), refusal);
+    if (!refusal.isEmpty()) {
+        QCOMPARE(profile, before);  // a refused line changes nothing
+        return;
+    }
+    QCOMPARE(BinsLine(profile), written);
+    Profile again = Limits(60, 70);
+    QCOMPARE(ReadBinsLine(BinsLine(profile), again), QString());
+    QCOMPARE(again, profile);
+}

@@ -1,6 +1,7 @@
 #include "core/cells/Profile.h"
 
 #include <QSet>
+#include <QStringList>
 #include <cmath>
 #include <limits>
 
@@ -95,4 +96,59 @@ std::optional<Profile::BinOn> ParseBinOn(const QString& name) {
         return Profile::BinOn::Voltage;
     }
     return std::nullopt;
+}
+
+QString BinsLine(const Profile& profile) {
+    if (profile.bins.isEmpty()) {
+        return QStringLiteral("none");
+    }
+    QStringList items;
+    for (const Bin& bin : profile.bins) {
+        items.append(std::isinf(bin.upTo)
+                         ? bin.name
+                         : bin.name + QStringLiteral("<=") + QString::number(bin.upTo, 'g', 15));
+    }
+    return (profile.binOn == Profile::BinOn::Voltage ? QStringLiteral("volt:")
+                                                     : QStringLiteral("ir:")) +
+           items.join(u',');
+}
+
+QString ReadBinsLine(const QString& text, Profile& profile) {
+    const QString line = text.trimmed();
+    if (line.compare(u"none", Qt::CaseInsensitive) == 0 || line.isEmpty()) {
+        profile.bins.clear();
+        return QString();
+    }
+    const qsizetype colon = line.indexOf(u':');
+    const QString on = line.left(colon).trimmed().toLower();
+    if (colon < 0 || (on != u"ir" && on != u"volt")) {
+        return QStringLiteral("the bins begin with \"ir:\" or \"volt:\"");
+    }
+    QVector<Bin> bins;
+    const QStringList items = line.mid(colon + 1).split(u',');
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString item = items.at(i).trimmed();
+        const qsizetype edge = item.indexOf(QStringLiteral("<="));
+        Bin bin;
+        bin.name = (edge < 0 ? item : item.left(edge)).trimmed();
+        if (edge < 0) {
+            if (i + 1 < items.size()) {
+                return QStringLiteral("the bin \"%1\" has no edge; only the last bin is open")
+                    .arg(bin.name);
+            }
+            bin.upTo = std::numeric_limits<double>::infinity();
+        } else {
+            bool ok = false;
+            const QString number = item.mid(edge + 2).trimmed();
+            bin.upTo = number.toDouble(&ok);  // "." decimals whatever the locale
+            if (!ok || !std::isfinite(bin.upTo)) {
+                return QStringLiteral("the edge of the bin \"%1\" is not a number: \"%2\"")
+                    .arg(bin.name, number);
+            }
+        }
+        bins.append(bin);
+    }
+    profile.binOn = on == u"volt" ? Profile::BinOn::Voltage : Profile::BinOn::Resistance;
+    profile.bins = bins;
+    return QString();
 }

@@ -55,3 +55,10 @@ struct Profile {
 // "resistance" or "voltage", and back; null for anything else.
 QString BinOnName(Profile::BinOn on);
 std::optional<Profile::BinOn> ParseBinOn(const QString& name);
+
+// The bins as one line: "ir:A<=40,B<=60,C" or "volt:Low<=3.28,High", the last bin open when it
+// has no edge; "none" for no bins.
+QString BinsLine(const Profile& profile);
+// Reads such a line into the profile's bins and what they sort on. Empty when it was read; else
+// why not, and the profile is unchanged. The order and the names are checked by problem().
+QString ReadBinsLine(const QString& text, Profile& profile);

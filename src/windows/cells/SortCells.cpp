@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "core/cells/CaptureRecord.h"
 #include "core/cells/Csv.h"
 #include "core/meter/Receiver.h"
 #include "platform/Clock.h"
@@ -535,33 +536,21 @@ void SortCells::onCaptured(const Capture& capture) {
                    .arg(capture.ohmText, capture.ohmUnit, capture.voltText));
         return;
     }
-    NewMeasurement m;
-    m.cellId = idField_->text().trimmed();
-    m.prefix = prefixField_->text().trimmed().isEmpty() ? QStringLiteral("C")
-                                                        : prefixField_->text().trimmed();
-    const Profile judgedBy = profile();
-    m.profile = judgedBy.name;
-    m.time = app().clock().now();
-    m.milliohms = capture.milliohms;
-    m.volts = capture.volts;
-    m.ohmText = capture.ohmText;
-    m.ohmUnit = capture.ohmUnit;
-    m.voltText = capture.voltText;
-    m.session = session_;
-    m.host = QSysInfo::machineHostName();
-    m.port = portLabel();
-    m.uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    std::optional<double> selfDischarge;
-    if (!m.cellId.isEmpty()) {
-        m.remeasure = !rows_.liveMeasurements(m.cellId).isEmpty();
-        if (const auto first = inventory_->firstMeasurement(m.cellId)) {
-            selfDischarge = Inventory::SelfDischarge(*first, m.volts, m.time);
-        }
-    }
-    const Judgement judgement = Judge(judgedBy, m.milliohms, m.volts, selfDischarge);
-    m.verdict = judgement.verdict;
-    m.reasons = judgement.reasons;
-    m.bin = judgement.bin;
+    CapturePlace place;
+    place.cellId = idField_->text().trimmed();
+    place.prefix = prefixField_->text().trimmed().isEmpty() ? QStringLiteral("C")
+                                                            : prefixField_->text().trimmed();
+    place.profile = profile();
+    place.time = app().clock().now();
+    place.session = session_;
+    place.host = QSysInfo::machineHostName();
+    place.port = portLabel();
+    place.measuredInSession = [this](const QString& cellId) {
+        return !rows_.liveMeasurements(cellId).isEmpty();
+    };
+    const CaptureRecord record = RecordCapture(capture, place, *inventory_);
+    const NewMeasurement& m = record.measurement;
+    const Judgement& judgement = record.judgement;
     // Committed before anything is announced: a capture that was heard is in the inventory.
     const QString id = inventory_->add(m);
     if (id.isEmpty()) {
