@@ -1,0 +1,189 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+#include <optional>
+
+#include "core/cells/Profile.h"
+#include "core/cells/Verdict.h"
+
+class QIODevice;
+class QSqlDatabase;
+class QSqlQuery;
+
+// One measurement to be stored: a capture with its verdict, its place and its moment.
+struct NewMeasurement {
+    QString cellId;  // empty: the next free number for `prefix`
+    QString prefix = QStringLiteral("C");
+    QString profile;  // the cell's profile when the cell is new; may be empty
+    QDateTime time;   // the moment of the capture; stored in UTC with its offset
+    double milliohms = 0;
+    double volts = 0;
+    QString ohmText;
+    QString ohmUnit;
+    QString voltText;
+    Verdict verdict = Verdict::Pass;
+    QStringList reasons;
+    QString bin;
+    QString session;  // one UUID per sorting session
+    QString host;     // the bench: its host name and port
+    QString port;
+    bool remeasure = false;
+    QString uuid;  // empty: a new one; given, a capture already stored under it is not stored again
+};
+
+// A stored measurement.
+struct Measurement {
+    QString uuid;
+    QString cellId;
+    QDateTime time;        // UTC moment shown at its stored offset (QDateTime with that offset)
+    double milliohms = 0;  // NaN when not measured
+    double volts = 0;
+    QString ohmText;
+    QString ohmUnit;
+    QString voltText;
+    Verdict verdict = Verdict::Pass;
+    QStringList reasons;
+    QString bin;
+    QString session;
+    int sequence = 0;  // order within the session
+    QString host;
+    QString port;
+    bool remeasure = false;
+    bool deleted = false;
+};
+
+struct Cell {
+    QString id;
+    QString profile;
+    std::optional<double> capacityMah;
+    QString notes;
+    // Filled by the pack matcher: the pack, its parallel group and the slot in it.
+    QString pack;
+    std::optional<int> group;
+    std::optional<int> slot;
+};
+
+// A cell as the list shows it: with its latest measurement that is not deleted.
+struct CellSummary {
+    Cell cell;
+    std::optional<Measurement> latest;
+};
+
+// One cell in full: every measurement, oldest first (deleted ones too, flagged), and the
+// voltage it loses a day since its first measurement.
+struct CellDetail {
+    Cell cell;
+    QVector<Measurement> measurements;
+    std::optional<double> selfDischarge;  // mV/day; null until a day has passed
+};
+
+// What the pack matcher may choose from.
+struct CellFilter {
+    QString profile;  // empty: any
+    QVector<Verdict> verdicts{Verdict::Pass};
+    bool capacityKnown = true;
+    bool notInPack = true;
+};
+
+// A cell as the pack matcher takes it: its latest measurement's numbers.
+struct MatchCell {
+    QString id;
+    double capacityMah = 0;  // NaN when unknown
+    double milliohms = 0;
+    double volts = 0;
+};
+
+struct PackSlot {
+    QString cellId;
+    int group = 0;
+    int slot = 0;
+};
+
+// The result of a capacity import.
+struct ImportReport {
+    int updated = 0;
+    QStringList unknownIds;  // IDs in the file that the inventory does not hold
+};
+
+// The cell inventory on Qt SQL. One connection per object and per thread. SQLite by default (WAL,
+// synchronous FULL, a busy timeout so that the desktop and the command line share one file);
+// the statements are prepared with bound values and written to run unchanged on PostgreSQL.
+// Every write is one transaction, committed before the call returns.
+class Inventory {
+  public:
+    static constexpr int SchemaVersion = 2;
+
+    Inventory();
+    ~Inventory();
+    Inventory(const Inventory&) = delete;
+    Inventory& operator=(const Inventory&) = delete;
+
+    // $XDG_DATA_HOME/kelvomark/cells.sqlite
+    static QString DefaultLocation();
+
+    // Opens (making the file and its folder if needed) and brings the schema up to date. A
+    // schema newer than this program knows is refused, untouched. False with error().
+    bool open(const QString& location);
+    void close();
+    bool isOpen() const;
+    QString error() const { return error_; }
+    QString location() const { return location_; }
+    // The schema version found (after open: SchemaVersion).
+    int schemaVersion();
+
+    // Stores a capture; makes the cell first when it is new. Returns the cell ID, or empty with
+    // error(). When `replaces` names an earlier measurement, it is marked deleted in the same
+    // transaction.
+    QString add(const NewMeasurement& measurement, const QString& replaces = QString());
+    // The next free number for a prefix, as add() would take it now ("C0001").
+    QString nextFreeId(const QString& prefix);
+    // Marks a measurement deleted, or not (undo). Nothing is ever erased.
+    bool setDeleted(const QString& uuid, bool deleted);
+    std::optional<Measurement> measurement(const QString& uuid);
+    // True when the cell has a measurement in the session that is not deleted.
+    bool measuredInSession(const QString& cellId, const QString& session);
+    // The first measurement of a cell that is not deleted.
+    std::optional<Measurement> firstMeasurement(const QString& cellId);
+
+    // Every cell with its latest measurement, in ID order, in one query.
+    QVector<CellSummary> listCells();
+    std::optional<CellDetail> cell(const QString& id);
+    bool setCapacity(const QString& id, std::optional<double> capacityMah);
+    bool setNotes(const QString& id, const QString& notes);
+
+    // Every measurement (deleted ones too), in time order, streamed to `row`; `row` returns
+    // false to stop. False with error() when the query failed.
+    bool forEachMeasurement(const std::function<bool(const Measurement&)>& row);
+    // The CSV of every measurement: header row, then one row per measurement.
+    static QStringList ExportHeader();
+    static QStringList ExportRow(const Measurement& measurement);
+    bool exportCsv(QIODevice& device);
+    // Reads a CSV with the header "id,capacity_mah" and sets each cell's capacity in one
+    // transaction; a fault in the file changes nothing.
+    std::optional<ImportReport> importCapacity(QIODevice& device);
+
+    QVector<Profile> profiles();
+    std::optional<Profile> profile(const QString& name);
+    bool saveProfile(const Profile& profile);  // adds or replaces by name
+    bool removeProfile(const QString& name);
+
+    QVector<MatchCell> loadCells(const CellFilter& filter);
+    // Puts the cells in a pack (named, replacing a pack of that name) in one transaction.
+    bool savePack(const QString& name, const QVector<PackSlot>& slots);
+
+  private:
+    bool migrate();
+    bool exec(QSqlQuery& query);
+    bool fail(const QString& what, const QSqlQuery& query);
+    QSqlDatabase database() const;
+    std::optional<QString> allocateId(const QString& prefix);
+    QString insertMeasurement(const NewMeasurement& m, const QString& cellId);
+
+    QString connection_;
+    QString location_;
+    QString error_;
+};
