@@ -14,6 +14,9 @@ Exit RunPorts(const Arguments& arguments, Console& console);
 Exit RunRead(const Arguments& arguments, Console& console, SignalNotifier& stopSignals);
 Exit RunRecord(const Arguments& arguments, Console& console, SignalNotifier& stopSignals);
 Exit RunLogger(const Arguments& arguments, Console& console, SignalNotifier& stopSignals);
+// Sorting cells into the inventory, and the inventory's own commands.
+Exit RunSort(const Arguments& arguments, Console& console, SignalNotifier& stopSignals);
+Exit RunCells(const Arguments& arguments, Console& console);
 // print and plot: drawn by kelvomark-render, which this runs with the offscreen platform.
 Exit RunRender(RenderOptions::Kind kind, const QStringList& arguments, const Arguments& parsed,
                Console& console, SignalNotifier& stopSignals);

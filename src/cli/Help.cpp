@@ -31,6 +31,12 @@ Item paper() {
                   QStringLiteral("A4 (the default) or Letter."));
 }
 
+Item inventory() {
+    return option({QStringLiteral("db")}, QStringLiteral("FILE"),
+                  QStringLiteral("The cell inventory, an SQLite file. Default: "
+                                 "~/.local/share/kelvomark/cells.sqlite (under $XDG_DATA_HOME)."));
+}
+
 Section options(QVector<Item> items) {
     items.append(help());
     return {QStringLiteral("Options"), {}, std::move(items), {}};
@@ -232,6 +238,102 @@ QVector<Page> makeCommandPages() {
         paper(),
     })};
     pages.append(plot);
+    Page sort;
+    sort.command = QStringLiteral("sort");
+    sort.usage = {QStringLiteral(
+        "kelvomark-cli sort [--port P] [--db FILE] [--profile NAME] [--prefix TEXT] [--count N] "
+        "[--format text|tsv|json] [--ir-pass MOHM] [--ir-fail MOHM] [--volt-pass MIN,MAX] "
+        "[--volt-warn MIN,MAX] [--settle K]")};
+    sort.summary = QStringLiteral("Sort cells: capture each cell as the probes touch it.");
+    sort.paragraphs = {
+        QStringLiteral(
+            "Touch a cell with the probes and hold still: when the last K readings (3 by default, "
+            "about 0.75 s) are numbers in one range and agree within the larger of 1 % and 2 "
+            "counts for the resistance and the larger of 0.2 % and 2 counts for the voltage, "
+            "their median is captured, judged PASS, WARN or FAIL against the limits, stored in "
+            "the cell inventory and printed, one line per capture. Lift the probes before the "
+            "next cell: one touch gives one capture however long it lasts."),
+        QStringLiteral(
+            "Each capture gets the next free ID for the prefix (C0001, C0002 and so on). A line "
+            "on standard input (an ID typed, or read by a barcode scanner that types it and "
+            "Enter) names the next capture instead. An ID measured again in the same session is "
+            "stored as a re-measure and flagged as one."),
+        QStringLiteral(
+            "A line is printed only once its capture is committed to the inventory, so a capture "
+            "that was printed survives a crash or a power cut. On a terminal the state (\"Touch "
+            "a cell\", \"Hold still\", \"Lift the probes\") is shown on standard error."),
+        QStringLiteral("text: ID, time, verdict, resistance and unit, voltage and V, the bin "
+                       "(\"-\" for none), then the reasons and \"remeasure\" where they apply."),
+        QStringLiteral("tsv: id, time, ir_mohm, volt, ohm_text, ohm_unit, volt_text, verdict, "
+                       "reasons (separated by \"; \", or \"-\"), bin (or \"-\") and remeasure "
+                       "(true or false), separated by TAB."),
+        QStringLiteral("json: one JSON object a line with the keys id, time (ISO 8601 with the "
+                       "local offset), ir_mohm and volt (numbers, or null when not measured), "
+                       "ohm_text, ohm_unit, volt_text, verdict (\"PASS\", \"WARN\" or \"FAIL\"), "
+                       "reasons (a list of texts such as \"IR 72.4 mOhm above 70\"), bin (a name "
+                       "or null), remeasure (true or false), uuid and session."),
+        QStringLiteral("It ends after N captures, or on SIGINT or SIGTERM with status 0 once the "
+                       "last capture is committed.")};
+    sort.sections = {options({
+        port(),
+        inventory(),
+        option({QStringLiteral("profile")}, QStringLiteral("NAME"),
+               QStringLiteral("The profile in the inventory whose limits and bins judge each "
+                              "cell (see \"kelvomark-cli cells profiles\"). Without it, and "
+                              "without limits below, every measured cell passes.")),
+        option({QStringLiteral("prefix")}, QStringLiteral("TEXT"),
+               QStringLiteral("The prefix of new IDs. Default: C.")),
+        option({QStringLiteral("count")}, QStringLiteral("N"),
+               QStringLiteral("Ends after N captures (1 or more).")),
+        option({QStringLiteral("format")}, QStringLiteral("F"),
+               QStringLiteral("text (the default), tsv or json.")),
+        option({QStringLiteral("ir-pass")}, QStringLiteral("MOHM"),
+               QStringLiteral("Passes a resistance at or below MOHM milliohms; over the "
+                              "profile's limit.")),
+        option({QStringLiteral("ir-fail")}, QStringLiteral("MOHM"),
+               QStringLiteral("Fails a resistance above MOHM milliohms; between the two it is "
+                              "WARN.")),
+        option({QStringLiteral("volt-pass")}, QStringLiteral("MIN,MAX"),
+               QStringLiteral("The voltage window for PASS, in volts.")),
+        option({QStringLiteral("volt-warn")}, QStringLiteral("MIN,MAX"),
+               QStringLiteral("The wider voltage window for WARN; outside it the cell fails.")),
+        option({QStringLiteral("settle")}, QStringLiteral("K"),
+               QStringLiteral("Readings that must agree before a capture, 1 to 40. Default: "
+                              "3.")),
+    })};
+    pages.append(sort);
+
+    Page cells;
+    cells.command = QStringLiteral("cells");
+    cells.usage = {QStringLiteral("kelvomark-cli cells [--db FILE] list"),
+                   QStringLiteral("kelvomark-cli cells [--db FILE] show ID"),
+                   QStringLiteral("kelvomark-cli cells [--db FILE] export [--out FILE.csv]"),
+                   QStringLiteral("kelvomark-cli cells [--db FILE] import-capacity FILE.csv"),
+                   QStringLiteral("kelvomark-cli cells [--db FILE] profiles")};
+    cells.summary = QStringLiteral("List, show, export and update the cell inventory.");
+    cells.paragraphs = {
+        QStringLiteral("list: one cell a line with its latest measurement, separated by TAB: "
+                       "ID, profile, capacity in mAh (or \"-\"), time, resistance in mOhm, "
+                       "voltage, verdict and bin (\"-\" where there is none)."),
+        QStringLiteral("show ID: the cell, its self-discharge in mV/day once a day has passed "
+                       "since its first measurement, and every measurement, deleted ones "
+                       "marked."),
+        QStringLiteral("export: every measurement as CSV (RFC 4180, UTF-8, \".\" decimals), one "
+                       "row each, under the header id, time, ir_mohm, volt, ohm_text, ohm_unit, "
+                       "volt_text, verdict, reasons, bin, remeasure, deleted, session, host, "
+                       "port, uuid; to standard output, or to FILE.csv with --out."),
+        QStringLiteral("import-capacity: sets the capacities from a CSV with the header "
+                       "\"id,capacity_mah\" (an empty capacity clears it), all or nothing; IDs "
+                       "the inventory does not hold are named on standard error."),
+        QStringLiteral("profiles: one profile a line: name, IR pass and fail limits, the PASS "
+                       "and WARN voltage windows, the self-discharge limit and the bins.")};
+    cells.sections = {options({
+        inventory(),
+        option({QStringLiteral("out")}, QStringLiteral("FILE"),
+               QStringLiteral("export: writes the CSV into FILE instead of standard output; an "
+                              "existing FILE is replaced only once the export is complete.")),
+    })};
+    pages.append(cells);
     return pages;
 }
 
@@ -297,6 +399,9 @@ Page makeProgramPage() {
                       QStringLiteral("kelvomark-cli record --interval 10 --duration 7d --continue "
                                      "cell-07.Kmk"),
                       QStringLiteral("kelvomark-cli logger --port COM2"),
+                      QStringLiteral("kelvomark-cli sort --ir-pass 60 --ir-fail 100 --volt-pass "
+                                     "3.5,4.2 --format json"),
+                      QStringLiteral("kelvomark-cli cells export --out cells.csv"),
                       QStringLiteral("kelvomark-cli logger --set 2 --start \"2021/07/01 10:00:00\" "
                                      "--out set-2.Kmk"),
                       QStringLiteral("kelvomark-cli print cell-07.Kmk --pdf cell-07.pdf"),

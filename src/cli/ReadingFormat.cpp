@@ -2,9 +2,9 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QStringList>
 
+#include "core/cells/CellReading.h"
 #include "core/records/RecordFormat.h"
 #include "core/state/State.h"
 #include "platform/TextRules.h"
@@ -51,12 +51,7 @@ std::optional<Format> Parse(const QString& name) {
 }
 
 QString IsoTime(const QDateTime& time) {
-    const int offset = time.offsetFromUtc();
-    const int minutes = qAbs(offset) / 60;
-    return time.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) + (offset < 0 ? u'-' : u'+') +
-           QStringLiteral("%1:%2")
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return TextRules::IsoTime(time);
 }
 
 QString OhmUnit(const Meter& meter) {
@@ -64,11 +59,7 @@ QString OhmUnit(const Meter& meter) {
 }
 
 std::optional<double> Value(const QString& text) {
-    static const QRegularExpression plain(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
-    if (!plain.match(text).hasMatch()) {
-        return std::nullopt;
-    }
-    return TextRules::LeadingNumber(text);
+    return CellReading::TextValue(text);
 }
 
 QString Line(const Meter& meter, const QDateTime& time, Format format) {

@@ -13,8 +13,8 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
     const QString first = arguments.value(0);
     if (arguments.isEmpty()) {
         console.message(
-            QStringLiteral("a command is missing: ports, read, record, logger, print "
-                           "or plot (kelvomark-cli --help tells more)"));
+            QStringLiteral("a command is missing: ports, read, record, logger, print, "
+                           "plot, sort or cells (kelvomark-cli --help tells more)"));
         return Exit::Usage;
     }
     if (first == u"-h" || first == u"--help") {
@@ -43,7 +43,7 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
                                              "more)")
                                   .arg(first)
                             : QStringLiteral("unknown command \"%1\": ports, read, record, logger, "
-                                             "print or plot")
+                                             "print, plot, sort or cells")
                                   .arg(first));
         return Exit::Usage;
     }
@@ -69,6 +69,12 @@ Exit Dispatch(const QStringList& arguments, Console& console) {
     }
     if (first == u"logger") {
         return RunLogger(parsed, console, stopSignals);
+    }
+    if (first == u"sort") {
+        return RunSort(parsed, console, stopSignals);
+    }
+    if (first == u"cells") {
+        return RunCells(parsed, console);
     }
     return RunRender(first == u"print" ? RenderOptions::Kind::Print : RenderOptions::Kind::Plot,
                      rest, parsed, console, stopSignals);

@@ -120,6 +120,15 @@ QString GeneralNumber(double value, int digits) {
     return text;
 }
 
+QString IsoTime(const QDateTime& time) {
+    const int offset = time.offsetFromUtc();
+    const int minutes = qAbs(offset) / 60;
+    return time.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
 QString OneDecimal(double value, bool leadingZero) {
     const double rounded = std::round(value * 10.0) / 10.0;
     QString text = QString::number(rounded, 'f', 1);

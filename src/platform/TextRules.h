@@ -27,6 +27,9 @@ QString GeneralNumber(double value, int digits = 15);
 // 0.5 (the "#.0" pattern); true gives "0.5" (the "0.0" pattern).
 QString OneDecimal(double value, bool leadingZero);
 
+// ISO 8601 with milliseconds and the time's offset: "2021-07-01T10:20:30.250+02:00".
+QString IsoTime(const QDateTime& time);
+
 // Time stamps "yyyy/mm/dd hh:nn:ss": 10 characters of date, a blank, 8 of time.
 QString FormatStamp(const QDateTime& time);
 std::optional<QDateTime> ParseStamp(QStringView stamp);

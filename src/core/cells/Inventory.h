@@ -172,11 +172,23 @@ class Inventory {
     bool removeProfile(const QString& name);
 
     QVector<MatchCell> loadCells(const CellFilter& filter);
-    // Puts the cells in a pack (named, replacing a pack of that name) in one transaction.
+    // Puts the cells in a pack (named, replacing a pack of that name) in one transaction. A cell
+    // already in another pack is refused, and then nothing changes.
     bool savePack(const QString& name, const QVector<PackSlot>& slots);
+
+    // The voltage lost per day (mV/day) from a first measurement to `volts` at `time`; null
+    // when less than a day lies between them or a voltage is missing.
+    static std::optional<double> SelfDischarge(const Measurement& first, double volts,
+                                               const QDateTime& time);
+    // The statements that bring the schema from version - 1 to version (1 makes the first
+    // schema); empty for an unknown version. The schema_version table is not among them.
+    static QStringList MigrationStatements(int version);
 
   private:
     bool migrate();
+    bool begin();
+    bool commit();
+    void rollback();
     bool exec(QSqlQuery& query);
     bool fail(const QString& what, const QSqlQuery& query);
     QSqlDatabase database() const;
@@ -184,6 +196,7 @@ class Inventory {
     QString insertMeasurement(const NewMeasurement& m, const QString& cellId);
 
     QString connection_;
+    QString pendingProfile_;  // the profile a cell made by add() gets
     QString location_;
     QString error_;
 };

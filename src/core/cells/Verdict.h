@@ -26,6 +26,6 @@ struct Judgement {
 Judgement Judge(const Profile& profile, double milliohms, double volts,
                 std::optional<double> selfDischargeMvPerDay = std::nullopt);
 
-// A value as reasons and reports write it: four significant digits at most, "." decimals, no
+// A value as reasons and reports write it: six significant digits at most, "." decimals, no
 // trailing zeros ("72.4", "12.34", "1234").
 QString LimitNumber(double value);

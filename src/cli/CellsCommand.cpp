@@ -1,0 +1,213 @@
+#include <unistd.h>
+#include <QFile>
+#include <QSaveFile>
+#include <cmath>
+
+#include "cli/Commands.h"
+#include "cli/Console.h"
+#include "core/cells/Inventory.h"
+#include "core/cells/Verdict.h"
+#include "platform/TextRules.h"
+
+namespace {
+
+QString orDash(const QString& text) {
+    return text.isEmpty() ? QStringLiteral("-") : text;
+}
+
+QString numberOrDash(double value) {
+    return std::isfinite(value) ? LimitNumber(value) : QStringLiteral("-");
+}
+
+QString optionalOrDash(const std::optional<double>& value) {
+    return value ? numberOrDash(*value) : QStringLiteral("-");
+}
+
+QString windowText(const std::optional<Window>& window) {
+    return window ? LimitNumber(window->min) + u',' + LimitNumber(window->max)
+                  : QStringLiteral("-");
+}
+
+QString binsText(const Profile& profile) {
+    if (profile.bins.isEmpty()) {
+        return QStringLiteral("-");
+    }
+    QStringList bins;
+    for (const Bin& bin : profile.bins) {
+        bins.append(bin.name + QStringLiteral(" up to ") +
+                    (std::isinf(bin.upTo) ? QStringLiteral("any") : LimitNumber(bin.upTo)));
+    }
+    return BinOnName(profile.binOn) + QStringLiteral(": ") + bins.join(QStringLiteral(", "));
+}
+
+// Standard output as a device, for a streamed export.
+class StandardOutput : public QFile {
+  public:
+    StandardOutput() { open(STDOUT_FILENO, QIODevice::WriteOnly, QFileDevice::DontCloseHandle); }
+};
+
+}  // namespace
+
+Exit RunCells(const Arguments& arguments, Console& console) {
+    const QStringList words = arguments.positional();
+    const QString action = words.value(0);
+    const auto usage = [&](const QString& text) {
+        console.message(QStringLiteral("cells: ") + text);
+        return Exit::Usage;
+    };
+    const qsizetype wanted = action == u"show" || action == u"import-capacity" ? 2 : 1;
+    if (action.isEmpty()) {
+        return usage(
+            QStringLiteral("say what to do: list, show ID, export, import-capacity "
+                           "FILE.csv or profiles"));
+    }
+    if (action != u"list" && action != u"show" && action != u"export" &&
+        action != u"import-capacity" && action != u"profiles") {
+        return usage(QStringLiteral("unknown action \"%1\": list, show, export, import-capacity "
+                                    "or profiles")
+                         .arg(action));
+    }
+    if (words.size() < wanted) {
+        return usage(action == u"show"
+                         ? QStringLiteral("show: the cell's ID is missing")
+                         : QStringLiteral("import-capacity: the CSV file is missing"));
+    }
+    if (words.size() > wanted) {
+        return usage(QStringLiteral("unexpected argument \"%1\"").arg(words.at(wanted)));
+    }
+    if (arguments.isSet(QStringLiteral("out")) && action != u"export") {
+        return usage(QStringLiteral("--out is for export only"));
+    }
+    const QString db = arguments.isSet(QStringLiteral("db")) ? arguments.value(QStringLiteral("db"))
+                                                             : Inventory::DefaultLocation();
+    Inventory inventory;
+    if (!inventory.open(db)) {
+        console.message(QStringLiteral("cells: ") + inventory.error());
+        return Exit::Failure;
+    }
+
+    if (action == u"list") {
+        QByteArray out;
+        for (const CellSummary& summary : inventory.listCells()) {
+            const Cell& cell = summary.cell;
+            QStringList fields{cell.id, orDash(cell.profile), optionalOrDash(cell.capacityMah)};
+            if (summary.latest) {
+                const Measurement& m = *summary.latest;
+                fields << TextRules::IsoTime(m.time) << numberOrDash(m.milliohms)
+                       << numberOrDash(m.volts) << VerdictName(m.verdict) << orDash(m.bin);
+            } else {
+                fields << QStringLiteral("-") << QStringLiteral("-") << QStringLiteral("-")
+                       << QStringLiteral("-") << QStringLiteral("-");
+            }
+            out += fields.join(u'\t').toUtf8() + '\n';
+            if (out.size() > 64 * 1024) {
+                Console::outBytes(out);
+                out.clear();
+            }
+        }
+        Console::outBytes(out);
+        if (!inventory.error().isEmpty()) {
+            console.message(QStringLiteral("cells: ") + inventory.error());
+            return Exit::Failure;
+        }
+        return Exit::Success;
+    }
+
+    if (action == u"show") {
+        const std::optional<CellDetail> detail = inventory.cell(words.at(1));
+        if (!detail) {
+            console.message(
+                QStringLiteral("cells: the inventory %1 has no cell \"%2\"").arg(db, words.at(1)));
+            return Exit::Failure;
+        }
+        const Cell& cell = detail->cell;
+        QStringList lines{
+            QStringLiteral("id\t") + cell.id,
+            QStringLiteral("profile\t") + orDash(cell.profile),
+            QStringLiteral("capacity_mah\t") + optionalOrDash(cell.capacityMah),
+            QStringLiteral("notes\t") + orDash(cell.notes),
+            QStringLiteral("pack\t") + (cell.pack.isEmpty() ? QStringLiteral("-")
+                                                            : QStringLiteral("%1 group %2 slot %3")
+                                                                  .arg(cell.pack)
+                                                                  .arg(cell.group.value_or(0))
+                                                                  .arg(cell.slot.value_or(0))),
+            QStringLiteral("self_discharge_mv_per_day\t") + optionalOrDash(detail->selfDischarge),
+            QStringLiteral("measurements\t%1").arg(detail->measurements.size())};
+        for (const Measurement& m : detail->measurements) {
+            QStringList fields{
+                TextRules::IsoTime(m.time),
+                m.ohmText + u' ' + m.ohmUnit,
+                m.voltText + QStringLiteral(" V"),
+                VerdictName(m.verdict),
+                orDash(m.bin),
+                m.reasons.isEmpty() ? QStringLiteral("-") : m.reasons.join(QStringLiteral("; "))};
+            if (m.remeasure) {
+                fields << QStringLiteral("remeasure");
+            }
+            if (m.deleted) {
+                fields << QStringLiteral("deleted");
+            }
+            lines.append(fields.join(u'\t'));
+        }
+        Console::out(lines.join(u'\n'));
+        return Exit::Success;
+    }
+
+    if (action == u"export") {
+        if (arguments.isSet(QStringLiteral("out"))) {
+            const QString path = arguments.value(QStringLiteral("out"));
+            QSaveFile file(path);
+            if (!file.open(QIODevice::WriteOnly)) {
+                console.message(
+                    QStringLiteral("cells: cannot write %1: %2").arg(path, file.errorString()));
+                return Exit::Failure;
+            }
+            if (!inventory.exportCsv(file) || !file.commit()) {
+                console.message(QStringLiteral("cells: the export to %1 failed: %2")
+                                    .arg(path, inventory.error().isEmpty() ? file.errorString()
+                                                                           : inventory.error()));
+                file.cancelWriting();
+                return Exit::Failure;
+            }
+            return Exit::Success;
+        }
+        StandardOutput out;
+        if (!inventory.exportCsv(out) || !out.flush()) {
+            console.message(QStringLiteral("cells: the export failed: ") +
+                            (inventory.error().isEmpty() ? out.errorString() : inventory.error()));
+            return Exit::Failure;
+        }
+        return Exit::Success;
+    }
+
+    if (action == u"import-capacity") {
+        QFile file(words.at(1));
+        if (!file.open(QIODevice::ReadOnly)) {
+            console.message(
+                QStringLiteral("cells: cannot read %1: %2").arg(words.at(1), file.errorString()));
+            return Exit::Failure;
+        }
+        const std::optional<ImportReport> report = inventory.importCapacity(file);
+        if (!report) {
+            console.message(QStringLiteral("cells: %1: %2; nothing was changed")
+                                .arg(words.at(1), inventory.error()));
+            return Exit::Failure;
+        }
+        for (const QString& id : report->unknownIds) {
+            console.message(QStringLiteral("cells: no cell \"%1\" in the inventory; its capacity "
+                                           "was not set")
+                                .arg(id));
+        }
+        console.message(QStringLiteral("cells: %1 capacities set").arg(report->updated));
+        return report->unknownIds.isEmpty() ? Exit::Success : Exit::Failure;
+    }
+
+    for (const Profile& profile : inventory.profiles()) {
+        Console::out(QStringList{profile.name, optionalOrDash(profile.irPass),
+                                 optionalOrDash(profile.irFail), windowText(profile.voltPass),
+                                 windowText(profile.voltWarn),
+                                 optionalOrDash(profile.selfDischargeMax), binsText(profile)}
+                         .join(u'\t'));
+    }
+    return Exit::Success;
+}
