@@ -16,3 +16,29 @@ class TestPgServer : public QObject {
     void driverConnects();
     void privateClusterStopsAndStarts();
 };
+
+class TestJournal : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void capturesComeBackInOrderAndWhole();
+    void notANumberStaysNotANumber();
+    void inSession_data();
+    void inSession();
+    void numbers();
+    void twoProgramsNeverTakeOneNumber();
+    void unknownVersionRefused();
+};
+
+class TestBenchInventory : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void capturesOnTheServer();
+    void serverAwayAndBack();
+    void uploadCutOffDuplicatesNothing();
+    void startsAwayFromTheServer();
+    void refusingServerIsAFailure_data();
+    void refusingServerIsAFailure();
+    void newerSchemaRefused();
+    void benchesAtOnceShareNoNumber();
+    void otherBenchesCaptures();
+};
