@@ -39,6 +39,8 @@ class BenchInventory : public QObject {
     int waiting();
     // One line on what the bench does about its server; empty while all is well.
     QString statusLine() const { return status_; }
+    // Why the server could not be reached, while it cannot.
+    QString awayReason() const { return online_ ? QString() : awayReason_; }
     // The inventory read by lists and reports; open only while online (or on a file).
     Inventory& inventory() { return inventory_; }
     void setRetryInterval(int ms);
