@@ -4,12 +4,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "CellList.h"
 #include "LiveReading.h"
 #include "LoggerContent.h"
 #include "PortTap.h"
 #include "Scenario.h"
 #include "SimOptions.h"
 #include "SimProcess.h"
+#include "SortSession.h"
 #include "core/logger/LoggerDump.h"
 #include "core/meter/Decode.h"
 
@@ -94,6 +96,95 @@ QByteArray Request() {
     return QByteArray(1, char(LoggerDump::RequestByte));
 }
 
+// One reading of a sorting session as the program decodes it.
+struct Seen {
+    bool open = false;  // "OL" or "----"
+    QString ohmText;
+    double milliOhm = 0;
+    double volt = 0;
+    int range = 0;
+    double ohmCount = 0;  // milliohm
+    double voltCount = 0;
+};
+
+Seen See(const QByteArray& packet) {
+    const Meter m = Decoded(packet);
+    Seen seen;
+    seen.open = m.OhmText == u"OL" || m.OhmText == u"----";
+    seen.ohmText = m.OhmText;
+    seen.milliOhm = seen.open ? 0 : MilliOhm(m);
+    seen.volt = m.VoltText.toDouble();
+    seen.range = m.RangeCode;
+    seen.ohmCount = LiveReading::OhmCount(quint8(m.RangeCode));
+    seen.voltCount = (m.RangeCode & LiveReading::Volt40Bit) ? 0.01 : 0.001;
+    return seen;
+}
+
+Seen See(const LiveReading::Sample& sample) {
+    return See(LiveReading::Packet(sample));
+}
+
+// The settling rule a sorting station uses by default: three readings in one range, each
+// channel spreading no more than the larger of a share of its median and two counts. Gives the
+// indexes of the readings that complete a capture, one per touch (re-armed by an open probe).
+QVector<int> Captures(const QVector<Seen>& readings) {
+    constexpr int K = 3;
+    const auto settled = [](const QVector<Seen>& w) {
+        const auto spreadOk = [&](auto value, double share, double count) {
+            QVector<double> v;
+            for (const Seen& s : w) {
+                v.append(value(s));
+            }
+            std::sort(v.begin(), v.end());
+            const double median = std::abs(v.at(v.size() / 2));
+            return v.last() - v.first() <= std::max(median * share, 2 * count) + 1e-9;
+        };
+        return spreadOk([](const Seen& s) { return s.milliOhm; }, 0.01, w.first().ohmCount) &&
+               spreadOk([](const Seen& s) { return s.volt; }, 0.002, w.first().voltCount);
+    };
+    QVector<int> at;
+    QVector<Seen> window;
+    bool armed = true;
+    for (int i = 0; i < readings.size(); ++i) {
+        const Seen& r = readings.at(i);
+        if (r.open) {
+            armed = true;
+            window.clear();
+            continue;
+        }
+        if (!armed) {
+            continue;
+        }
+        if (!window.isEmpty() && window.first().range != r.range) {
+            window.clear();
+        }
+        window.append(r);
+        if (window.size() > K) {
+            window.removeFirst();
+        }
+        if (window.size() == K && settled(window)) {
+            at.append(i);
+            armed = false;
+            window.clear();
+        }
+    }
+    return at;
+}
+
+// Runs of phases, as "O6 B3 H8 ...".
+QString Runs(const QVector<SortSession::Phase>& phases) {
+    QStringList runs;
+    for (qsizetype i = 0; i < phases.size();) {
+        qsizetype j = i;
+        while (j < phases.size() && phases.at(j) == phases.at(i)) {
+            ++j;
+        }
+        runs.append(QStringLiteral("%1%2").arg(QLatin1Char("OBH"[int(phases.at(i))])).arg(j - i));
+        i = j;
+    }
+    return runs.join(u' ');
+}
+
 }  // namespace
 
 class TestSim : public QObject {
@@ -112,11 +203,19 @@ class TestSim : public QObject {
     void builtInLoggers();
     void batteryShowsInEveryRange_data();
     void batteryShowsInEveryRange();
+    void cellFile_data();
+    void cellFile();
+    void sortOptions_data();
+    void sortOptions();
+    void sortSession_data();
+    void sortSession();
+    void randomCellsArePlausible();
 
     void fixedReadings_data();
     void fixedReadings();
     void driftingBattery();
     void scenarioEventsReachTheLine();
+    void sortingSessionOnTheLine();
     void loggerDump_data();
     void loggerDump();
     void dumpPausesLivePackets();
@@ -353,6 +452,13 @@ void TestSim::shippedExamplesLoad() {
         QVERIFY2(Scenario::Parse(QString::fromUtf8(file.readAll()), &error),
                  qPrintable(info.fileName() + u' ' + error));
     }
+    const QFileInfoList cellFiles = QDir(root.filePath(QStringLiteral("cells")))
+                                        .entryInfoList({QStringLiteral("*.txt")}, QDir::Files);
+    QVERIFY(!cellFiles.isEmpty());
+    for (const QFileInfo& info : cellFiles) {
+        QString error;
+        QVERIFY2(CellList::Load(info.filePath(), &error), qPrintable(error));
+    }
     const QFileInfoList loggerFiles = QDir(root.filePath(QStringLiteral("loggers")))
                                           .entryInfoList({QStringLiteral("*.txt")}, QDir::Files);
     QVERIFY(!loggerFiles.isEmpty());
@@ -438,6 +544,289 @@ void TestSim::batteryShowsInEveryRange() {
         QVERIFY2(qAbs(m.VoltText.toDouble() - volt) <= voltStep / 2 + 1e-9,
                  qPrintable(m.VoltText + u' ' + QString::number(volt)));
     }
+}
+
+void TestSim::cellFile_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");  // milliohms/volts/label of each cell, or "line N"
+    QTest::newRow("two cells, a label, comments")
+        << "# pack A\n\n38.2 3.912 A-01   # the first\n72.4 4.105\n"
+        << "38.2/3.912/A-01@3 72.4/4.105/@4";
+    QTest::newRow("CR LF, tabs") << "38.2\t3.912\r\n41.7 3.9\r\n"
+                                 << "38.2/3.912/@1 41.7/3.9/@2";
+    QTest::newRow("a short and a reversed cell") << "0 -3.7 flipped"
+                                                 << "0/-3.7/flipped@1";
+    QTest::newRow("the largest values shown") << "39500 39.9"
+                                              << "39500/39.9/@1";
+    QTest::newRow("only comments") << "# nothing yet\n"
+                                   << "";
+
+    QTest::newRow("volts missing") << "38.2 3.9\n41.7"
+                                   << "line 2";
+    QTest::newRow("a word too many") << "38.2 3.9 A-01 spare"
+                                     << "line 1";
+    QTest::newRow("comma decimal") << "38,2 3.9"
+                                   << "line 1";
+    QTest::newRow("unit written on") << "38.2mOhm 3.9"
+                                     << "line 1";
+    QTest::newRow("negative resistance") << "-1 3.9"
+                                         << "line 1";
+    QTest::newRow("beyond 40 Ohm") << "39501 3.9"
+                                   << "line 1";
+    QTest::newRow("beyond 40 V") << "38.2 40"
+                                 << "line 1";
+    QTest::newRow("not a number") << "38.2 nan"
+                                  << "line 1";
+    QTest::newRow("third line after a blank") << "1 2\n\n1 x"
+                                              << "line 3";
+}
+
+void TestSim::cellFile() {
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QString error;
+    const auto cells = CellList::Parse(text, &error);
+    if (expected.startsWith(u"line ")) {
+        QVERIFY(!cells);
+        QVERIFY2(error.startsWith(expected + u':'), qPrintable(error));
+        return;
+    }
+    QVERIFY2(cells, qPrintable(error));
+    QStringList described;
+    for (const SimCell& c : *cells) {
+        described.append(
+            QStringLiteral("%1/%2/%3@%4").arg(c.milliOhm).arg(c.volt).arg(c.label).arg(c.line));
+    }
+    QCOMPARE(described.join(u' '), expected);
+}
+
+void TestSim::sortOptions_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("expected");  // open/bounce/hold readings and cells, or the error
+    QTest::newRow("defaults at the meter's pace")
+        << QStringList{"--sort", "random"} << "6/3/8 cells 0";
+    QTest::newRow("milliseconds round to readings")
+        << QStringList{"--sort",    "random", "--period", "100", "--open-ms", "240",
+                       "--hold-ms", "260",    "--bounce", "0",   "--cells",   "5"}
+        << "2/0/3 cells 5";
+    QTest::newRow("never less than one reading")
+        << QStringList{"--sort", "random", "--open-ms", "1", "--hold-ms", "1"} << "1/3/1 cells 0";
+    QTest::newRow("with a scenario and a seed")
+        << QStringList{"--sort", "cells.txt", "--scenario", "s.txt", "--seed", "7"}
+        << "6/3/8 cells 0";
+
+    QTest::newRow("timing without a session") << QStringList{"--hold-ms", "500"} << "needs --sort";
+    QTest::newRow("open text without a session")
+        << QStringList{"--open-shows", "----"} << "needs --sort";
+    QTest::newRow("a fixed reading as well")
+        << QStringList{"--sort", "random", "--ohm", "1234"} << "--sort and --ohm";
+    QTest::newRow("a drifting battery as well")
+        << QStringList{"--sort", "random", "--drift"} << "--sort and --drift";
+    QTest::newRow("no live packets")
+        << QStringList{"--sort", "random", "--period", "0"} << "--period";
+    QTest::newRow("no cells") << QStringList{"--sort", "random", "--cells", "0"} << "--cells";
+    QTest::newRow("negative bounce")
+        << QStringList{"--sort", "random", "--bounce", "-1"} << "--bounce";
+    QTest::newRow("unknown open text")
+        << QStringList{"--sort", "random", "--open-shows", "0.000"} << "--open-shows";
+}
+
+void TestSim::sortOptions() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, expected);
+    SimOptions options;
+    const auto parsed = SimOptions::Parse(QStringList{"kelvomark-sim"} + args, options);
+    if (parsed.outcome != SimOptions::Outcome::Run) {
+        QVERIFY2(parsed.text.contains(expected), qPrintable(parsed.text));
+        return;
+    }
+    const SortSession::Timing t = options.sortTiming();
+    QCOMPARE(QStringLiteral("%1/%2/%3 cells %4")
+                 .arg(t.openReadings)
+                 .arg(t.bounceReadings)
+                 .arg(t.holdReadings)
+                 .arg(options.cells),
+             expected);
+}
+
+void TestSim::sortSession_data() {
+    using Shows = SortSession::OpenShows;
+    QTest::addColumn<QString>("cells");  // a cell file's text, or "random"
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("open");
+    QTest::addColumn<int>("bounce");
+    QTest::addColumn<int>("hold");
+    QTest::addColumn<int>("shows");
+    QTest::addColumn<int>("steps");
+    QTest::addColumn<QString>("runs");       // empty: not checked
+    QTest::addColumn<QString>("ranges");     // range code of each touch's hold
+    QTest::addColumn<QString>("openTexts");  // the resistance text of each open spell
+    const int ol = int(Shows::Overload);
+    QTest::newRow("two cells, then open for ever")
+        << "38.2 3.912\n72.4 4.105" << 0 << 4 << 3 << 5 << ol << 40 << "O4 B3 H5 O4 B3 H5 O16"
+        << "3 6"
+        << "OL OL OL";
+    QTest::newRow("no bounce") << "38.2 3.912" << 2 << 2 << 0 << 4 << ol << 14 << "O2 H4 O2 H4 O2"
+                               << "3 3"
+                               << "OL OL OL";
+    QTest::newRow("a long bounce")
+        << "38.2 3.912" << 1 << 1 << 12 << 3 << ol << 20 << "O1 B12 H3 O4"
+        << "3"
+        << "OL OL";
+    QTest::newRow("round the list again")
+        << "20 3.6 X\n30 3.7 Y" << 3 << 1 << 1 << 3 << ol << 16 << "O1 B1 H3 O1 B1 H3 O1 B1 H3 O1"
+        << "3 3 3"
+        << "OL OL OL OL";
+    QTest::newRow("open shows dashes")
+        << "38.2 3.912" << 2 << 2 << 2 << 3 << int(Shows::NoReading) << 16 << ""
+        << "3 3"
+        << "---- ---- ----";
+    QTest::newRow("open shows both in turn")
+        << "38.2 3.912" << 3 << 2 << 2 << 3 << int(Shows::Mixed) << 24 << ""
+        << "3 3 3"
+        << "OL ---- OL ----";
+    QTest::newRow("a hold too short to settle")
+        << "38.2 3.912" << 3 << 2 << 3 << 2 << ol << 24 << ""
+        << "3 3 3"
+        << "OL OL OL OL";
+    // Ranges at their edges, and cells that leave a bounce little room.
+    QTest::newRow("top of 40 mOhm, top of 4 V")
+        << "39.4 3.989" << 0 << 2 << 6 << 4 << ol << 30 << ""
+        << "3"
+        << "OL OL";
+    QTest::newRow("just into 400 mOhm and 40 V")
+        << "39.6 3.99" << 0 << 2 << 6 << 4 << ol << 30 << ""
+        << "6"
+        << "OL OL";
+    QTest::newRow("a short") << "0 3.7" << 0 << 2 << 6 << 4 << ol << 30 << ""
+                             << "3"
+                             << "OL OL";
+    QTest::newRow("a tiny resistance") << "0.5 3.7" << 0 << 2 << 6 << 4 << ol << 30 << ""
+                                       << "3"
+                                       << "OL OL";
+    QTest::newRow("a reversed cell") << "38.2 -3.912" << 0 << 2 << 6 << 4 << ol << 30 << ""
+                                     << "3"
+                                     << "OL OL";
+    QTest::newRow("every range") << "350 3.7\n3500 12\n35000 39.8\n1 0.001" << 0 << 2 << 6 << 4
+                                 << ol << 60 << ""
+                                 << "2 5 4 3"
+                                 << "OL OL OL OL OL";
+    QTest::newRow("random cells") << "random" << 300 << 2 << 4 << 4 << ol << 3300 << ""
+                                  << ""
+                                  << "";
+}
+
+void TestSim::sortSession() {
+    QFETCH(QString, cells);
+    QFETCH(int, count);
+    QFETCH(int, open);
+    QFETCH(int, bounce);
+    QFETCH(int, hold);
+    QFETCH(int, shows);
+    QFETCH(int, steps);
+    QFETCH(QString, runs);
+    QFETCH(QString, ranges);
+    QFETCH(QString, openTexts);
+    QVector<SimCell> list;
+    if (cells != u"random") {
+        QString error;
+        const auto parsed = CellList::Parse(cells, &error);
+        QVERIFY2(parsed, qPrintable(error));
+        list = *parsed;
+    }
+    SortSession session(list, count, {open, bounce, hold}, SortSession::OpenShows(shows), 1);
+    QVector<SortSession::Phase> phases;
+    QVector<Seen> seen;
+    QVector<int> touchOf;
+    QVector<SimCell> cellOf;
+    QStringList holdRanges;
+    QStringList openShown;
+    for (int i = 0; i < steps; ++i) {
+        const SortSession::Step step = session.next();
+        phases.append(step.phase);
+        seen.append(See(step.sample));
+        touchOf.append(step.touch);
+        cellOf.append(session.cell());
+        const Seen& r = seen.constLast();
+        QCOMPARE(r.open, step.phase == SortSession::Phase::Open);
+        if (step.first && step.phase == SortSession::Phase::Hold) {
+            holdRanges.append(QString::number(r.range));
+        }
+        if (step.first && step.phase == SortSession::Phase::Open) {
+            openShown.append(r.ohmText);
+        }
+        if (step.phase == SortSession::Phase::Hold) {
+            // The hold shows the cell, in the range the meter picks for it.
+            const SimCell& c = session.cell();
+            QVERIFY2(qAbs(r.milliOhm - c.milliOhm) <= c.milliOhm * 0.002 + r.ohmCount / 2 + 1e-9,
+                     qPrintable(QStringLiteral("%1 for %2").arg(r.ohmText).arg(c.milliOhm)));
+            QVERIFY2(qAbs(r.volt - c.volt) <= qAbs(c.volt) * 0.0004 + r.voltCount / 2 + 1e-9,
+                     qPrintable(QStringLiteral("%1 for %2").arg(r.volt).arg(c.volt)));
+            QCOMPARE(r.range, int(SortSession::RangeStatus(c)));
+        }
+        if (step.phase == SortSession::Phase::Bounce) {
+            QCOMPARE(r.range, int(SortSession::RangeStatus(session.cell())));
+            if (i > 0 && phases.at(i - 1) == SortSession::Phase::Bounce) {
+                QVERIFY(r.milliOhm != seen.at(i - 1).milliOhm);
+            }
+        }
+    }
+    if (!runs.isEmpty()) {
+        QCOMPARE(Runs(phases), runs);
+    }
+    if (!ranges.isEmpty()) {
+        QCOMPARE(holdRanges.join(u' '), ranges);
+        QCOMPARE(openShown.join(u' '), openTexts);
+    }
+
+    // A sorting station takes exactly one capture per touch, on the third reading of the hold,
+    // and never one that a bounce takes part in.
+    const QVector<int> captures = Captures(seen);
+    QVector<int> expected;
+    for (int i = 0; i + 2 < steps; ++i) {
+        const bool holdStart = phases.at(i) == SortSession::Phase::Hold &&
+                               (i == 0 || phases.at(i - 1) != SortSession::Phase::Hold);
+        if (holdStart && hold >= 3) {
+            expected.append(i + 2);
+        }
+    }
+    QCOMPARE(captures, expected);
+    for (int at : captures) {
+        const SimCell& c = cellOf.at(at);
+        QVERIFY2(qAbs(seen.at(at).milliOhm - c.milliOhm) <= c.milliOhm * 0.01 + 0.02,
+                 qPrintable(QString::number(touchOf.at(at))));
+    }
+}
+
+void TestSim::randomCellsArePlausible() {
+    QRandomGenerator random(7);
+    QSet<int> ranges;
+    for (int i = 0; i < 2000; ++i) {
+        const SimCell c = SortSession::RandomCell(random);
+        QVERIFY2(c.milliOhm >= 20 && c.milliOhm <= 90, qPrintable(QString::number(c.milliOhm)));
+        QVERIFY2(c.volt >= 3.0 && c.volt <= 4.2, qPrintable(QString::number(c.volt)));
+        ranges.insert(SortSession::RangeStatus(c));
+    }
+    // 40 mOhm and 400 mOhm, 4 V and 40 V, in all four pairings.
+    QCOMPARE(ranges, (QSet<int>{2, 3, 6, 7}));
+    // One seed gives the same cells whatever the session's timing.
+    SortSession a({}, 0, {1, 0, 1}, SortSession::OpenShows::Overload, 5);
+    SortSession b({}, 0, {4, 6, 9}, SortSession::OpenShows::Overload, 5);
+    QVector<double> seenA, seenB;
+    const auto touched = [](const SortSession::Step& s) {
+        return s.first && s.phase == SortSession::Phase::Hold;
+    };
+    for (int i = 0; i < 40; ++i) {
+        if (touched(a.next())) {
+            seenA.append(a.cell().milliOhm);
+        }
+    }
+    while (seenB.size() < seenA.size()) {
+        if (touched(b.next())) {
+            seenB.append(b.cell().milliOhm);
+        }
+    }
+    QCOMPARE(seenB, seenA);
 }
 
 void TestSim::fixedReadings_data() {
@@ -532,6 +921,79 @@ void TestSim::scenarioEventsReachTheLine() {
         longestGap = qMax(longestGap, tap.chunks().at(i).atMs - tap.chunks().at(i - 1).atMs);
     }
     QVERIFY2(longestGap >= 600, qPrintable(QString::number(longestGap)));
+}
+
+void TestSim::sortingSessionOnTheLine() {
+    // A barcode-less list of two cells in different ranges; open probes show "OL", then "----".
+    const QString cells = writeFile(QStringLiteral("two-cells.txt"),
+                                    "# id-less list\n38.2 3.912 A-01\n72.4 4.105 A-02\n");
+    QVERIFY(!cells.isEmpty());
+    SimProcess sim({"--period", "20", "--sort", cells, "--open-ms", "200", "--bounce", "3",
+                    "--hold-ms", "300", "--open-shows", "mixed", "--verbose"});
+    QVERIFY2(sim.isReady(), qPrintable(sim.errorText()));
+    PortTap tap;
+    QVERIFY(tap.open(sim.path()));
+    // Two touches of 10 + 3 + 15 readings, then the probes stay open: wait for 20 of those.
+    const int wanted = 2 * (10 + 3 + 15) + 20;
+    QVERIFY(tap.waitUntil([&] { return tap.bytes().size() >= wanted * PacketSize; }, 20000));
+
+    const StreamParts parts = Split(tap.bytes());
+    QCOMPARE(parts.strayBytes, 0);
+    // Each reading as the program sees it: open, bounce (jumping) or steady on the cell.
+    const double cellOhm[2] = {38.2, 72.4};
+    const double cellVolt[2] = {3.912, 4.105};
+    const int cellRange[2] = {0x03, 0x06};
+    QStringList kinds;
+    QVector<Seen> seen;
+    int touch = -1;
+    bool wasOpen = true;
+    for (const QByteArray& packet : parts.packets) {
+        const Seen r = See(packet);
+        seen.append(r);
+        touch += !r.open && wasOpen;
+        wasOpen = r.open;
+        QString kind;
+        if (r.open) {
+            kind = r.ohmText;
+        } else {
+            QVERIFY2(touch < 2, "a third touch");
+            QCOMPARE(r.range, cellRange[touch]);
+            const bool steady =
+                qAbs(r.milliOhm - cellOhm[touch]) <= cellOhm[touch] * 0.005 &&
+                qAbs(r.volt - cellVolt[touch]) <= cellVolt[touch] * 0.001 + r.voltCount / 2;
+            kind = steady ? QStringLiteral("steady") : QStringLiteral("bounce");
+        }
+        if (kinds.isEmpty() || kinds.constLast() != kind) {
+            kinds.append(kind);
+        }
+    }
+    QCOMPARE(kinds.join(u' '), QStringLiteral("OL bounce steady ---- bounce steady OL"));
+
+    // The runs: bounce and hold as long as asked, and a station captures each cell once.
+    QVector<int> runs;
+    for (qsizetype i = 0; i < seen.size();) {
+        qsizetype j = i;
+        while (j < seen.size() && seen.at(j).open == seen.at(i).open) {
+            ++j;
+        }
+        runs.append(int(j - i));
+        i = j;
+    }
+    QCOMPARE(runs.size(), 5);
+    QCOMPARE(runs.at(1), 3 + 15);
+    QCOMPARE(runs.at(2), 10);
+    QCOMPARE(runs.at(3), 3 + 15);
+    QVERIFY(runs.at(4) >= 20);
+    const QVector<int> captures = Captures(seen);
+    QCOMPARE(captures.size(), 2);
+    QCOMPARE(See(parts.packets.at(captures.at(0))).ohmText.left(3), QStringLiteral("38."));
+    QCOMPARE(See(parts.packets.at(captures.at(1))).ohmText.left(3), QStringLiteral("72."));
+    QVERIFY(sim.stop());
+    // --verbose names each touch and its label.
+    const QString told = sim.errorText();
+    QVERIFY2(told.contains(QStringLiteral("cell 2 \"A-02\" (72.4 mOhm, 4.105 V): touch")),
+             qPrintable(told));
+    QVERIFY2(told.contains(QStringLiteral("all 2 cells done")), qPrintable(told));
 }
 
 void TestSim::loggerDump_data() {
@@ -730,6 +1192,18 @@ void TestSim::refusedStart_data() {
     QTest::newRow("bad scenario") << QStringList{"--scenario", writeFile(QStringLiteral("bad.txt"),
                                                                          "0 status 3\n1 jump\n")}
                                   << 2 << "line 2";
+    QTest::newRow("bad cell file")
+        << QStringList{"--sort", writeFile(QStringLiteral("cells.txt"), "# ok\n38.2 3.9\n38.2\n")}
+        << 2 << "cells.txt: line 3:";
+    QTest::newRow("empty cell file")
+        << QStringList{"--sort", writeFile(QStringLiteral("none.txt"), "# none\n")} << 2
+        << "no cells";
+    QTest::newRow("missing cell file")
+        << QStringList{"--sort", "/nonexistent/cells.txt"} << 2 << "/nonexistent/cells.txt";
+    QTest::newRow("scenario setting the reading while sorting")
+        << QStringList{"--sort", "random", "--scenario",
+                       writeFile(QStringLiteral("reading.txt"), "1 garbage 3\n2 status 3\n")}
+        << 2 << "line 2";
     QTest::newRow("link onto a file")
         << QStringList{"--link", writeFile(QStringLiteral("plain.txt"), "keep me")} << 1
         << "not a symlink";

@@ -53,6 +53,14 @@ double LiveReading::BatteryVolt(double seconds) {
     return 3.90 - 0.0003 * std::fmod(seconds, 1000.0);
 }
 
+double LiveReading::OhmFullScale(quint8 status) {
+    return OhmScales[status & OhmRangeBits].fullScaleMilliOhm;
+}
+
+double LiveReading::OhmCount(quint8 status) {
+    return 1.0 / OhmScales[status & OhmRangeBits].countsPerMilliOhm;
+}
+
 LiveReading::Sample LiveReading::InRange(double milliOhm, double volt, quint8 status) {
     const OhmScale& ohm = OhmScales[status & OhmRangeBits];
     const bool volt40 = (status & Volt40Bit) != 0;

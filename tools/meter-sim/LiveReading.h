@@ -49,6 +49,9 @@ class LiveReading {
     // The counts that show a value in the ranges of `status`; the overload bit is set in the
     // result when the value is beyond the range.
     static Sample InRange(double milliOhm, double volt, quint8 status);
+    // The resistance range of `status`: its full scale and one count, in milliohm.
+    static double OhmFullScale(quint8 status);
+    static double OhmCount(quint8 status);
 
     static QByteArray Packet(const Sample& s, quint8 start = 0x02, quint8 end = 0x03);
 

@@ -85,23 +85,14 @@ std::optional<LoggerContent> LoggerContent::Load(const QString& what, QString* e
 std::optional<LoggerContent> LoggerContent::Parse(const QString& text, QString* error) {
     LoggerContent content;
     qint64 length = LoggerDump::build({}, false).size();
-    const QStringList lines = text.split(u'\n');
-    for (int i = 0; i < lines.size(); ++i) {
-        const auto fail = [&](const QString& message) {
-            *error = QStringLiteral("line %1: %2").arg(i + 1).arg(message);
-            return std::nullopt;
-        };
-        const QStringList w = SimText::Words(lines.at(i));
-        if (w.isEmpty()) {
-            continue;
-        }
+    const bool read = SimText::ReadLines(text, error, [&](const QStringList& w, int) -> QString {
         if (w.at(0) == u"endmarker") {
             const auto on = w.size() == 2 ? SimText::OnOff(w.at(1)) : std::nullopt;
             if (!on) {
-                return fail(QStringLiteral("usage: endmarker on|off"));
+                return QStringLiteral("usage: endmarker on|off");
             }
             content.endMarker = *on;
-            continue;
+            return QString();
         }
         const auto number = [&](int index, qint64 min, qint64 max) {
             return index < w.size() ? SimText::Integer(w.at(index), min, max) : std::nullopt;
@@ -110,8 +101,8 @@ std::optional<LoggerContent> LoggerContent::Parse(const QString& text, QString* 
         const auto status = number(1, 0, 255);
         const auto count = number(2, 0, 65535);
         if (w.size() < 3 || !sampling || !status || !count) {
-            return fail(QStringLiteral(
-                "usage: <sampling 0..255> <status 0..255> <records> [const|ramp|wave ...]"));
+            return QStringLiteral(
+                "usage: <sampling 0..255> <status 0..255> <records> [const|ramp|wave ...]");
         }
         RecordPattern pattern;
         if (w.size() > 3) {
@@ -130,7 +121,7 @@ std::optional<LoggerContent> LoggerContent::Parse(const QString& text, QString* 
                 std::begin(rows), std::end(rows),
                 [&](const PatternRow& r) { return w.at(3) == QLatin1StringView(r.name); });
             if (row == std::end(rows)) {
-                return fail(QStringLiteral("unknown pattern \"%1\"").arg(w.at(3)));
+                return QStringLiteral("unknown pattern \"%1\"").arg(w.at(3));
             }
             std::optional<qint64> n[5];
             for (int k = 0; k < row->numbers; ++k) {
@@ -142,7 +133,7 @@ std::optional<LoggerContent> LoggerContent::Parse(const QString& text, QString* 
             const bool allRead =
                 std::all_of(n, n + row->numbers, [](const auto& v) { return bool(v); });
             if (w.size() != 4 + row->numbers || !allRead) {
-                return fail(QStringLiteral("usage: ... %1").arg(QString::fromLatin1(row->usage)));
+                return QStringLiteral("usage: ... %1").arg(QString::fromLatin1(row->usage));
             }
             pattern.kind = row->kind;
             pattern.ohm = int(*n[0]);
@@ -154,9 +145,13 @@ std::optional<LoggerContent> LoggerContent::Parse(const QString& text, QString* 
         // N is two bytes: the whole dump must stay below 65536 - 17148 bytes.
         length += 5 + 5 * *count;
         if (length + 4 + LoggerDump::AddressBase > 0xFFFF) {
-            return fail(QStringLiteral("the logger would hold more than its end address can tell"));
+            return QStringLiteral("the logger would hold more than its end address can tell");
         }
         content.sets.append(MakeSet(quint8(*sampling), quint8(*status), int(*count), pattern));
+        return QString();
+    });
+    if (!read) {
+        return std::nullopt;
     }
     return content;
 }

@@ -93,57 +93,72 @@ QString Usage(const CommandRow& row) {
 
 }  // namespace
 
+bool SetsReading(Command command) {
+    switch (command) {
+        case Command::Status:
+        case Command::Counts:
+        case Command::Range:
+        case Command::Overload:
+        case Command::Negative:
+        case Command::NoReading:
+        case Command::Drift:
+            return true;
+        case Command::Silence:
+        case Command::Misframe:
+        case Command::Garbage:
+        case Command::Burst:
+        case Command::Restart:
+        case Command::Quit:
+            return false;
+    }
+    return false;
+}
+
 std::optional<QVector<Event>> Parse(const QString& text, QString* error) {
     QVector<Event> events;
-    const QStringList lines = text.split(u'\n');
-    for (int i = 0; i < lines.size(); ++i) {
-        const int lineNo = i + 1;
-        const auto fail = [&](const QString& message) {
-            *error = QStringLiteral("line %1: %2").arg(lineNo).arg(message);
-            return std::nullopt;
-        };
-        const QStringList words = SimText::Words(lines.at(i));
-        if (words.isEmpty()) {
-            continue;
-        }
+    const bool read = SimText::ReadLines(text, error, [&](const QStringList& words, int line) {
         Event event;
-        event.line = lineNo;
+        event.line = line;
         const auto at = SimText::SecondsAsMs(words.at(0), 86400.0 * 365);
         if (!at) {
-            return fail(QStringLiteral("\"%1\" is not a time in seconds").arg(words.at(0)));
+            return QStringLiteral("\"%1\" is not a time in seconds").arg(words.at(0));
         }
         event.atMs = *at;
         if (words.size() < 2) {
-            return fail(QStringLiteral("a command must follow the time"));
+            return QStringLiteral("a command must follow the time");
         }
         const auto& rows = Commands();
         const auto row = std::find_if(rows.begin(), rows.end(), [&](const CommandRow& r) {
             return words.at(1) == QLatin1StringView(r.name);
         });
         if (row == rows.end()) {
-            return fail(QStringLiteral("unknown command \"%1\"").arg(words.at(1)));
+            return QStringLiteral("unknown command \"%1\"").arg(words.at(1));
         }
         event.command = row->command;
         const qsizetype given = words.size() - 2;
         const qsizetype required = qsizetype(row->args.size());
         if (given < required || given > required + qsizetype(row->optionalArgs.size())) {
-            return fail(QStringLiteral("usage: <seconds> %1").arg(Usage(*row)));
+            return QStringLiteral("usage: <seconds> %1").arg(Usage(*row));
         }
         for (qsizetype a = 0; a < given; ++a) {
             const ArgKind* kind =
                 a < required ? row->args.at(size_t(a)) : row->optionalArgs.at(size_t(a - required));
             const auto value = kind->read(words.at(a + 2));
             if (!value) {
-                return fail(QStringLiteral("%1: \"%2\" is not %3")
-                                .arg(QString::fromLatin1(row->name), words.at(a + 2),
-                                     QString::fromLatin1(kind->expected)));
+                return QStringLiteral("%1: \"%2\" is not %3")
+                    .arg(QString::fromLatin1(row->name), words.at(a + 2),
+                         QString::fromLatin1(kind->expected));
             }
             event.args.append(*value);
         }
         if (event.command == Command::Restart && event.atMs == 0) {
-            return fail(QStringLiteral("restart needs a time after 0"));
+            return QStringLiteral("restart needs a time after 0");
         }
         events.append(event);
+        return QString();
+    });
+    if (!read) {
+        return std::nullopt;
     }
     std::stable_sort(events.begin(), events.end(),
                      [](const Event& a, const Event& b) { return a.atMs < b.atMs; });

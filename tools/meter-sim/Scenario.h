@@ -37,6 +37,9 @@ struct Event {
     int line = 0;
 };
 
+// Whether the command sets the reading (ranges, flags, counts, drift) rather than the line.
+bool SetsReading(Command command);
+
 // The events in time order (events at the same time keep their order in the text), or an
 // error "line N: ..." in `error`.
 std::optional<QVector<Event>> Parse(const QString& text, QString* error);

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <algorithm>
+#include <cmath>
 #include <type_traits>
 
 #include "SimText.h"
@@ -58,8 +59,37 @@ SimOptions::Parsed SimOptions::Parse(const QStringList& arguments, SimOptions& o
                                   QStringLiteral("N"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Tells on stderr what the meter does."));
-    parser.addOptions({help, version, link, period, status, ohm, volt, drift, scenario, logger,
-                       noEndMarker, byteUs, fault, seed, verbose});
+    const QCommandLineOption sort(
+        QStringLiteral("sort"),
+        QStringLiteral("Plays a sorting session: touches of the cells in FILE (one a line: "
+                       "milliohms, volts, an optional label), or of random 18650 cells."),
+        QStringLiteral("FILE|random"));
+    const QCommandLineOption openMs(
+        QStringLiteral("open-ms"),
+        QStringLiteral("Sorting: milliseconds the probes are open between cells (default "
+                       "1500)."),
+        QStringLiteral("MS"));
+    const QCommandLineOption bounce(
+        QStringLiteral("bounce"),
+        QStringLiteral("Sorting: readings that jump as a touch begins (default 3)."),
+        QStringLiteral("N"));
+    const QCommandLineOption holdMs(
+        QStringLiteral("hold-ms"),
+        QStringLiteral("Sorting: milliseconds the probes hold still on a cell (default 2000)."),
+        QStringLiteral("MS"));
+    const QCommandLineOption cells(
+        QStringLiteral("cells"),
+        QStringLiteral("Sorting: stop after N touches, going round the file as needed; then "
+                       "the probes stay open (default: the file once; random: no end)."),
+        QStringLiteral("N"));
+    const QCommandLineOption openShows(
+        QStringLiteral("open-shows"),
+        QStringLiteral("Sorting: what open probes show: OL (default), ---- or mixed (the two "
+                       "in turn)."),
+        QStringLiteral("TEXT"));
+    parser.addOptions({help,    version,  link,   period,      status, ohm,   volt,
+                       drift,   scenario, logger, noEndMarker, byteUs, fault, seed,
+                       verbose, sort,     openMs, bounce,      holdMs, cells, openShows});
 
     Parsed result;
     if (!parser.parse(arguments)) {
@@ -69,12 +99,24 @@ SimOptions::Parsed SimOptions::Parse(const QStringList& arguments, SimOptions& o
     if (parser.isSet(help)) {
         const QString text =
             HelpText::withProgramName(parser.helpText(), QStringLiteral("kelvomark-sim"));
-        return {Outcome::Help, text + QStringLiteral("\nExit status:\n"
-                                                     "  0 after SIGTERM, SIGINT, SIGHUP or a "
-                                                     "scenario's quit; 1 when the\n"
-                                                     "  pseudo-terminal or the link cannot be "
-                                                     "made; 2 for a bad command line,\n"
-                                                     "  scenario or logger file.\n")};
+        return {Outcome::Help,
+                text +
+                    QStringLiteral(
+                        "\nSorting:\n"
+                        "  With --sort the probes are open (\"OL\"), a touch bounces for\n"
+                        "  --bounce readings, holds still on the cell for --hold-ms, is lifted\n"
+                        "  for --open-ms, and the next cell follows. A cell file has one cell\n"
+                        "  a line: \"<milliohms> <volts> [label]\", such as \"38.2 3.912 B-07\";\n"
+                        "  # starts a comment. Random cells (seeded by --seed) are used 18650s:\n"
+                        "  20..90 mOhm, 3.0..4.2 V. The ranges are the smallest that show the\n"
+                        "  cell. A scenario may add line events (silence, misframe, garbage,\n"
+                        "  burst, restart, quit), not readings.\n") +
+                    QStringLiteral("\nExit status:\n"
+                                   "  0 after SIGTERM, SIGINT, SIGHUP or a "
+                                   "scenario's quit; 1 when the\n"
+                                   "  pseudo-terminal or the link cannot be "
+                                   "made; 2 for a bad command line,\n"
+                                   "  scenario, logger or cell file.\n")};
     }
     if (parser.isSet(version)) {
         return {Outcome::Help, QStringLiteral("kelvomark-sim %1\n").arg(KELVOMARK_VERSION)};
@@ -106,7 +148,10 @@ SimOptions::Parsed SimOptions::Parse(const QStringList& arguments, SimOptions& o
     if (!number(period, 0, 3600000, options.periodMs) || !number(status, 0, 255, options.status) ||
         !number(ohm, 0, 65535, options.ohm) || !number(volt, 0, 65535, options.volt) ||
         !number(byteUs, 0, 10000000, options.byteUs) ||
-        !number(seed, 0, 0xffffffffLL, options.seed)) {
+        !number(seed, 0, 0xffffffffLL, options.seed) ||
+        !number(openMs, 1, 3600000, options.openMs) || !number(bounce, 0, 1000, options.bounce) ||
+        !number(holdMs, 1, 3600000, options.holdMs) ||
+        !number(cells, 1, 100000000, options.cells)) {
         return result;
     }
     options.link = parser.value(link);
@@ -136,6 +181,48 @@ SimOptions::Parsed SimOptions::Parse(const QStringList& arguments, SimOptions& o
         }
         options.loggerFault = it->second;
     }
+    options.sort = parser.value(sort);
+    if (parser.isSet(openShows)) {
+        const QString text = parser.value(openShows);
+        if (text.compare(u"OL", Qt::CaseInsensitive) == 0) {
+            options.openShows = SortSession::OpenShows::Overload;
+        } else if (text == u"----") {
+            options.openShows = SortSession::OpenShows::NoReading;
+        } else if (text == u"mixed") {
+            options.openShows = SortSession::OpenShows::Mixed;
+        } else {
+            result.text = QStringLiteral("--open-shows: \"%1\" is not OL, ---- or mixed").arg(text);
+            return result;
+        }
+    }
+    if (options.sorting()) {
+        // The session makes the reading: a fixed or drifting one would be silently lost.
+        for (const QCommandLineOption* o : {&status, &ohm, &volt, &drift}) {
+            if (parser.isSet(*o)) {
+                result.text = QStringLiteral("--sort and --%1 cannot be used together")
+                                  .arg(o->names().constLast());
+                return result;
+            }
+        }
+        if (options.periodMs == 0) {
+            result.text = QStringLiteral("--sort needs live packets: --period above 0");
+            return result;
+        }
+    } else {
+        for (const QCommandLineOption* o : {&openMs, &bounce, &holdMs, &cells, &openShows}) {
+            if (parser.isSet(*o)) {
+                result.text = QStringLiteral("--%1 needs --sort").arg(o->names().constLast());
+                return result;
+            }
+        }
+    }
     result.outcome = Outcome::Run;
     return result;
+}
+
+SortSession::Timing SimOptions::sortTiming() const {
+    const auto readings = [&](int ms) {
+        return std::max(1, int(std::lround(double(ms) / std::max(1, periodMs))));
+    };
+    return {readings(openMs), bounce, readings(holdMs)};
 }

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "SortSession.h"
+
 // The simulator's command line.
 struct SimOptions {
     enum class LoggerFault { None, Seven, Silent, Short, Endless };
@@ -21,6 +23,18 @@ struct SimOptions {
     LoggerFault loggerFault = LoggerFault::None;
     quint32 seed = 1;
     bool verbose = false;
+    // A sorting session: a cell file, or "random"; empty: none.
+    QString sort;
+    int openMs = 1500;
+    int bounce = 3;  // readings
+    int holdMs = 2000;
+    int cells = 0;  // 0: the file once, or random cells without end
+    SortSession::OpenShows openShows = SortSession::OpenShows::Overload;
+
+    bool sorting() const { return !sort.isEmpty(); }
+    bool randomCells() const { return sort == u"random"; }
+    // The session's phases in whole readings at the live period.
+    SortSession::Timing sortTiming() const;
 
     bool fixedReading() const { return (status || ohm || volt) && !drift; }
 

@@ -22,7 +22,7 @@ QByteArray RecordBytes(const LoggerDump::Record& r) {
 }  // namespace
 
 Simulator::Simulator(const SimOptions& options, const QVector<Scenario::Event>& events,
-                     const LoggerContent& logger, QObject* parent)
+                     const LoggerContent& logger, const QVector<SimCell>& cells, QObject* parent)
     : QObject(parent),
       options_(options),
       events_(events),
@@ -37,6 +37,10 @@ Simulator::Simulator(const SimOptions& options, const QVector<Scenario::Event>& 
                            quint16(options.volt.value_or(LiveReading::DefaultVolt)));
     } else if (options.status) {
         reading_.setStatus(quint8(*options.status));
+    }
+    if (options.sorting()) {
+        sort_.emplace(options.randomCells() ? QVector<SimCell>{} : cells, options.cells,
+                      options.sortTiming(), options.openShows, options.seed);
     }
     liveTimer_.setTimerType(Qt::PreciseTimer);
     eventTimer_.setTimerType(Qt::PreciseTimer);
@@ -121,7 +125,7 @@ void Simulator::onLiveTick() {
     if (!liveOutputAllowed() || switchedOn_.elapsed() < silentUntilMs_) {
         return;
     }
-    const LiveReading::Sample sample = reading_.sample(secondsOn());
+    const LiveReading::Sample sample = nextSample();
     if (misframeLeft_ > 0) {
         --misframeLeft_;
         const bool wrongStart = misframeKind_ == Scenario::WrongStart ||
@@ -132,6 +136,42 @@ void Simulator::onLiveTick() {
         return;
     }
     pty_.write(LiveReading::Packet(sample));
+}
+
+LiveReading::Sample Simulator::nextSample() {
+    if (!sort_) {
+        return reading_.sample(secondsOn());
+    }
+    // The session moves on only with readings that go out, so none of it plays to nobody.
+    const SortSession::Step step = sort_->next();
+    tellSortStep(step);
+    return step.sample;
+}
+
+void Simulator::tellSortStep(const SortSession::Step& step) {
+    if (!options_.verbose || !step.first) {
+        return;
+    }
+    const SimCell& cell = sort_->cell();
+    const QString which =
+        QStringLiteral("cell %1%2 (%3 mOhm, %4 V)")
+            .arg(step.touch + 1)
+            .arg(cell.label.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(cell.label))
+            .arg(cell.milliOhm)
+            .arg(cell.volt);
+    switch (step.phase) {
+        case SortSession::Phase::Open:
+            tell(step.finished
+                     ? QStringLiteral("all %1 cells done; the probes stay open").arg(step.touch)
+                     : QStringLiteral("probes open; next %1").arg(which));
+            break;
+        case SortSession::Phase::Bounce:
+            tell(QStringLiteral("%1: touch").arg(which));
+            break;
+        case SortSession::Phase::Hold:
+            tell(QStringLiteral("%1: hold").arg(which));
+            break;
+    }
 }
 
 void Simulator::scheduleNextEvent() {
@@ -212,7 +252,8 @@ void Simulator::apply(const Scenario::Event& event) {
             break;
         }
         case Command::Burst: {
-            const QByteArray packet = LiveReading::Packet(reading_.sample(secondsOn()));
+            const QByteArray packet =
+                LiveReading::Packet(sort_ ? sort_->last().sample : reading_.sample(secondsOn()));
             sendNow(packet.repeated(arg(0) / PacketSize + 1).left(arg(0)));
             what = QStringLiteral("burst %1").arg(arg(0));
             break;

@@ -12,14 +12,17 @@
 #include "PtyDevice.h"
 #include "Scenario.h"
 #include "SimOptions.h"
+#include "SortSession.h"
 
 // The meter on the line: live packets at their period, the scenario's events, and the data
 // logger's answer to the request byte, during which the live packets pause.
 class Simulator : public QObject {
     Q_OBJECT
   public:
+    // `cells` is the sorting session's list when options.sort names a file.
     Simulator(const SimOptions& options, const QVector<Scenario::Event>& events,
-              const LoggerContent& logger, QObject* parent = nullptr);
+              const LoggerContent& logger, const QVector<SimCell>& cells = {},
+              QObject* parent = nullptr);
     // Removes the link.
     ~Simulator() override;
 
@@ -44,6 +47,9 @@ class Simulator : public QObject {
     void onAnswerSent();
     // Scenario bytes go out at once, when the line is free for live output.
     void sendNow(const QByteArray& bytes);
+    // The reading to send now: the sorting session's next one, or the meter's.
+    LiveReading::Sample nextSample();
+    void tellSortStep(const SortSession::Step& step);
     bool liveOutputAllowed() const;
     double secondsOn() const { return double(switchedOn_.elapsed()) / 1000.0; }
     void tell(const QString& text) const;
@@ -55,6 +61,7 @@ class Simulator : public QObject {
     PtyDevice pty_;
     DumpSender sender_;
     LiveReading reading_;
+    std::optional<SortSession> sort_;
     QRandomGenerator garbage_;
     QTimer liveTimer_;
     QTimer eventTimer_;

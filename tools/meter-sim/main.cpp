@@ -2,6 +2,7 @@
 #include <QFile>
 #include <cstdio>
 
+#include "CellList.h"
 #include "LoggerContent.h"
 #include "Scenario.h"
 #include "SignalWatcher.h"
@@ -18,7 +19,7 @@ int Fail(const QString& message, int code) {
 }  // namespace
 
 // Exit codes: 0 after SIGTERM, SIGINT, SIGHUP or a scenario's quit; 1 when the pseudo-terminal
-// or the link cannot be made; 2 for a bad command line, scenario or logger file.
+// or the link cannot be made; 2 for a bad command line, scenario, logger or cell file.
 int main(int argc, char* argv[]) {
     // Before Qt starts any thread: the end signals are read from a signalfd.
     SignalWatcher::BlockSignals();
@@ -48,6 +49,27 @@ int main(int argc, char* argv[]) {
         }
         events = *parsedEvents;
     }
+    if (options.sorting()) {
+        // The session makes the reading; a scenario may only disturb the line.
+        for (const Scenario::Event& event : std::as_const(events)) {
+            if (Scenario::SetsReading(event.command)) {
+                return Fail(QStringLiteral("%1: line %2: with --sort a scenario cannot set the "
+                                           "reading")
+                                .arg(options.scenario)
+                                .arg(event.line),
+                            2);
+            }
+        }
+    }
+    QVector<SimCell> cells;
+    if (options.sorting() && !options.randomCells()) {
+        QString error;
+        const auto loaded = CellList::Load(options.sort, &error);
+        if (!loaded) {
+            return Fail(error, 2);
+        }
+        cells = *loaded;
+    }
 
     QString error;
     std::optional<LoggerContent> logger = LoggerContent::Load(options.logger, &error);
@@ -62,7 +84,7 @@ int main(int argc, char* argv[]) {
     }
     QObject::connect(&signalWatcher, &SignalWatcher::caught, &app, &QCoreApplication::quit);
 
-    Simulator simulator(options, events, *logger);
+    Simulator simulator(options, events, *logger, cells);
     QObject::connect(&simulator, &Simulator::quitRequested, &app, &QCoreApplication::quit);
     if (!simulator.start(&error)) {
         return Fail(error, 1);
