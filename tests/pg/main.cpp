@@ -5,6 +5,6 @@
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    return RunTests<TestDatabaseLocation, TestPgServer, TestJournal, TestBenchInventory>(argc,
-                                                                                         argv);
+    return RunTests<TestDatabaseLocation, TestPgServer, TestJournal, TestBenchInventory,
+                    TestPgCommandLine>(argc, argv);
 }

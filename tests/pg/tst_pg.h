@@ -42,3 +42,13 @@ class TestBenchInventory : public QObject {
     void benchesAtOnceShareNoNumber();
     void otherBenchesCaptures();
 };
+
+// kelvomark-cli on a server: two benches at once, a server away, an upload cut off.
+class TestPgCommandLine : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void initMakesTheSchema();
+    void twoBenchesSortIntoOnePrefix();
+    void sortGoesOnWhileServerAway();
+    void uploadKilledHalfWayAndRunAgain();
+};
