@@ -84,6 +84,12 @@ constexpr int CellColumnCount = 7;
 const QString LatestJoin = QStringLiteral(
     " LEFT JOIN measurements m ON m.uuid = (SELECT x.uuid FROM measurements x WHERE x.cell_id = "
     "c.id AND x.deleted = 0 ORDER BY x.time_ms DESC, x.seq DESC LIMIT 1)");
+// The same on PostgreSQL, whose planner cannot look a join's row up by a correlated subquery's
+// result and would compare every cell with every measurement; a lateral join finds each through
+// measurements_by_cell. SQLite has no LATERAL.
+const QString LatestJoinServer = QStringLiteral(
+    " LEFT JOIN LATERAL (SELECT x.* FROM measurements x WHERE x.cell_id = c.id AND x.deleted = 0 "
+    "ORDER BY x.time_ms DESC, x.seq DESC LIMIT 1) m ON TRUE");
 
 QVariant number(double value) {
     return std::isfinite(value) ? QVariant(value) : QVariant(QMetaType::fromType<double>());
@@ -765,8 +771,8 @@ QVector<CellSummary> Inventory::listCells() {
     QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT ") + CellColumns + QStringLiteral(", ") +
-                  MeasurementColumns + QStringLiteral(" FROM cells c") + LatestJoin +
-                  QStringLiteral(" ORDER BY c.id"));
+                  MeasurementColumns + QStringLiteral(" FROM cells c") +
+                  (server_ ? LatestJoinServer : LatestJoin) + QStringLiteral(" ORDER BY c.id"));
     if (!exec(query)) {
         return cells;
     }
@@ -1111,7 +1117,8 @@ QVector<MatchCell> Inventory::loadCells(const CellFilter& filter) {
     QString sql = QStringLiteral(
                       "SELECT c.id, c.capacity_mah, m.milliohms, m.volts, m.verdict "
                       "FROM cells c") +
-                  LatestJoin + QStringLiteral(" WHERE m.uuid IS NOT NULL");
+                  (server_ ? LatestJoinServer : LatestJoin) +
+                  QStringLiteral(" WHERE m.uuid IS NOT NULL");
     if (!filter.profile.isEmpty()) {
         sql += QStringLiteral(" AND c.profile = ?");
     }
