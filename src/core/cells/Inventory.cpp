@@ -354,6 +354,12 @@ bool Inventory::openServer(const QString& location) {
         close();
         return false;
     }
+    {
+        // The inventory's statements are short: compiling them (PostgreSQL's JIT, on by default
+        // for costly plans such as a list of every cell) takes longer than it saves.
+        QSqlQuery query(database());
+        query.exec(QStringLiteral("SET jit = off"));
+    }
     if (!migrate()) {
         close();
         return false;
