@@ -1,4 +1,4 @@
-// kelvomark-cli: the meter without a desktop. Links Qt Core and Qt SerialPort only; print and
+// kelvomark-cli: the meter without a desktop. Links Qt Core, SerialPort and SQL only; print and
 // plot run kelvomark-render for their drawing.
 #include <QCoreApplication>
 

@@ -1,5 +1,7 @@
 #include "platform/TextRules.h"
 
+#include <cstdio>
+
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -121,12 +123,18 @@ QString GeneralNumber(double value, int digits) {
 }
 
 QString IsoTime(const QDateTime& time) {
+    // Written field by field: a million stamps of an export are a fifth of its time through
+    // QDateTime::toString.
+    const QDate date = time.date();
+    const QTime clock = time.time();
     const int offset = time.offsetFromUtc();
     const int minutes = qAbs(offset) / 60;
-    return time.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) + (offset < 0 ? u'-' : u'+') +
-           QStringLiteral("%1:%2")
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    char text[48];
+    const int size = std::snprintf(
+        text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", date.year(),
+        date.month(), date.day(), clock.hour(), clock.minute(), clock.second(), clock.msec(),
+        offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+    return QString::fromLatin1(text, qMax(0, qMin(size, int(sizeof text) - 1)));
 }
 
 QString OneDecimal(double value, bool leadingZero) {

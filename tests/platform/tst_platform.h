@@ -17,6 +17,8 @@ class TestTextRules : public QObject {
     void stamps();
     void stampStepper_data();
     void stampStepper();
+    void isoTime_data();
+    void isoTime();
     void commaDecimalLocale();
     void commaDecimalCLibrary();
 };

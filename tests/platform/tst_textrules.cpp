@@ -170,6 +170,28 @@ void TestTextRules::stampStepper() {
     QCOMPARE(stepper.stamp(), last);
 }
 
+void TestTextRules::isoTime_data() {
+    QTest::addColumn<QDateTime>("time");
+    QTest::addColumn<QString>("text");
+    const QDate day(2021, 7, 1);
+    QTest::newRow("east of UTC") << QDateTime(day, QTime(10, 20, 30, 250), Qt::OffsetFromUTC, 7200)
+                                 << "2021-07-01T10:20:30.250+02:00";
+    QTest::newRow("west, half hours")
+        << QDateTime(day, QTime(0, 0, 5, 7), Qt::OffsetFromUTC, -12600)
+        << "2021-07-01T00:00:05.007-03:30";
+    QTest::newRow("UTC") << QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC)
+                         << "1999-12-31T23:59:59.999+00:00";
+    QTest::newRow("year before 1000")
+        << QDateTime(QDate(800, 1, 2), QTime(3, 4, 5), Qt::UTC) << "0800-01-02T03:04:05.000+00:00";
+}
+
+void TestTextRules::isoTime() {
+    QFETCH(QDateTime, time);
+    QFETCH(QString, text);
+    QCOMPARE(IsoTime(time), text);
+    QCOMPARE(QDateTime::fromString(text, Qt::ISODateWithMs), time);
+}
+
 namespace {
 
 // Switches the C library's LC_NUMERIC to a comma-decimal locale for the life of the object, as

@@ -36,6 +36,8 @@ PgTestDatabase::PgTestDatabase(const QString& serverUri) : server_(serverUri) {
         return;
     }
     uri_ = location->uriFor(name_);
+    // Many tests hold a database at once; their idle admin connections would fill the server.
+    QSqlDatabase::database(connection_, false).close();
 }
 
 PgTestDatabase::~PgTestDatabase() {
@@ -49,7 +51,7 @@ PgTestDatabase::~PgTestDatabase() {
 }
 
 bool PgTestDatabase::admin(const QString& sql) {
-    QSqlQuery query(QSqlDatabase::database(connection_, false));
+    QSqlQuery query(QSqlDatabase::database(connection_));
     if (!query.exec(sql)) {
         error_ = QStringLiteral("%1: %2").arg(sql, query.lastError().text());
         return false;

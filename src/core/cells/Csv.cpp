@@ -19,11 +19,11 @@ bool needsQuotes(const QString& field) {
 }
 
 constexpr qsizetype ReadChunk = 64 * 1024;
+constexpr qsizetype WriteBlock = 64 * 1024;
 
 }  // namespace
 
-QByteArray Row(const QStringList& fields) {
-    QByteArray out;
+void AppendRow(QByteArray& out, const QStringList& fields) {
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0) {
             out += ',';
@@ -32,12 +32,19 @@ QByteArray Row(const QStringList& fields) {
         if (needsQuotes(field)) {
             QString quoted = field;
             quoted.replace(u'"', QStringLiteral("\"\""));
-            out += '"' + quoted.toUtf8() + '"';
+            out += '"';
+            out += quoted.toUtf8();
+            out += '"';
         } else {
             out += field.toUtf8();
         }
     }
     out += "\r\n";
+}
+
+QByteArray Row(const QStringList& fields) {
+    QByteArray out;
+    AppendRow(out, fields);
     return out;
 }
 
@@ -63,11 +70,19 @@ bool Writer::write(const QStringList& fields) {
     if (!error_.isEmpty()) {
         return false;
     }
-    const QByteArray bytes = Row(fields);
-    if (device_.write(bytes) != bytes.size()) {
+    AppendRow(pending_, fields);
+    return pending_.size() < WriteBlock || flush();
+}
+
+bool Writer::flush() {
+    if (!error_.isEmpty()) {
+        return false;
+    }
+    if (!pending_.isEmpty() && device_.write(pending_) != pending_.size()) {
         error_ = device_.errorString();
         return false;
     }
+    pending_.clear();
     return true;
 }
 

@@ -13,21 +13,29 @@ namespace Csv {
 
 // One record with its CR LF.
 QByteArray Row(const QStringList& fields);
+// The same, appended to `out`.
+void AppendRow(QByteArray& out, const QStringList& fields);
 // A number in the shortest text that reads back to the same double, "." decimals; empty for NaN.
 QString Number(double value);
 // A number read back: the C locale's syntax only; false for anything else.
 bool ParseNumber(const QString& text, double& value);
 
-// Writes records to a device, one at a time, so that a million rows never sit in memory.
+// Writes records to a device, a block of them at a time, so that a million rows never sit in
+// memory. The last block reaches the device at flush() or when the writer goes.
 class Writer {
   public:
     explicit Writer(QIODevice& device) : device_(device) {}
+    ~Writer() { flush(); }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
     // False once a write failed; error() says why.
     bool write(const QStringList& fields);
+    bool flush();
     QString error() const { return error_; }
 
   private:
     QIODevice& device_;
+    QByteArray pending_;
     QString error_;
 };
 

@@ -200,6 +200,8 @@ class Inventory {
     static QStringList MigrationStatements(int version);
 
   private:
+    // Opens the connection of an SQLite file; the schema is not looked at yet.
+    bool openSqlite(const QString& location);
     bool migrate();
     bool begin();
     bool commit();
