@@ -348,6 +348,10 @@ Exit RunSort(const Arguments& arguments, Console& console, SignalNotifier& stopS
     meter.startTicks();
     const Exit exit = Run();
     console.endProgress();
+    // A server back since the last try gets what waits before the end.
+    if (inventory.waiting() > 0) {
+        inventory.upload();
+    }
     if (const int waiting = inventory.waiting(); waiting > 0) {
         console.message(QStringLiteral("sort: %1 kept on this bench for the server; they go up "
                                        "when a program next reaches it (kelvomark-cli cells "

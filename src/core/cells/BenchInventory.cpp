@@ -75,11 +75,18 @@ void BenchInventory::goAway(const QString& why) {
 }
 
 void BenchInventory::sayAway() {
-    setStatus(QStringLiteral("%1 cannot be reached (%2): captures are kept on this bench, %3 "
-                             "waiting; trying again every %4 s")
-                  .arg(serverName(), awayReason_)
-                  .arg(journal_.waiting())
-                  .arg(retry_.interval() / 1000.0));
+    const bool said = !status_.isEmpty();
+    const QString line = QStringLiteral(
+                             "%1 cannot be reached (%2): captures are kept on this "
+                             "bench, %3 waiting; trying again every %4 s")
+                             .arg(serverName(), awayReason_, QString::number(journal_.waiting()),
+                                  QString::number(retry_.interval() / 1000.0));
+    if (said) {
+        // Said once; the count of waiting captures stays current for a window that shows it.
+        status_ = line;
+        return;
+    }
+    setStatus(line);
 }
 
 void BenchInventory::setStatus(const QString& line) {
@@ -106,8 +113,8 @@ bool BenchInventory::upload() {
                 // Reached, but refused: say why, and keep trying, nothing is dropped.
                 setStatus(QStringLiteral("%1 refuses this bench (%2): captures are kept on "
                                          "this bench, %3 waiting")
-                              .arg(serverName(), inventory_.error().simplified())
-                              .arg(journal_.waiting()));
+                              .arg(serverName(), inventory_.error().simplified(),
+                                   QString::number(journal_.waiting())));
                 if (!retry_.isActive()) {
                     retry_.start();
                 }
@@ -135,8 +142,8 @@ bool BenchInventory::upload() {
                 } else {
                     setStatus(QStringLiteral("%1 did not take a capture kept on this bench (%2): "
                                              "%3 waiting")
-                                  .arg(serverName(), inventory_.error().simplified())
-                                  .arg(journal_.waiting()));
+                                  .arg(serverName(), inventory_.error().simplified(),
+                                       QString::number(journal_.waiting())));
                     if (!retry_.isActive()) {
                         retry_.start();
                     }
@@ -153,15 +160,16 @@ bool BenchInventory::upload() {
         }
     }
     retry_.stop();
-    if (uploaded > 0) {
-        // Said once; all is well again after it.
+    if (uploaded > 0 || !status_.isEmpty()) {
+        // The time away was said, so its end is too, once; all is well again after it.
         status_.clear();
-        Q_EMIT statusChanged(QStringLiteral("%1 is back: %2 kept on this bench uploaded")
-                                 .arg(serverName())
-                                 .arg(uploaded == 1 ? QStringLiteral("1 capture")
-                                                    : QStringLiteral("%1 captures").arg(uploaded)));
-    } else {
-        setStatus(QString());
+        QString line = QStringLiteral("%1 is back").arg(serverName());
+        if (uploaded > 0) {
+            line += QStringLiteral(": %1 kept on this bench uploaded")
+                        .arg(uploaded == 1 ? QStringLiteral("1 capture")
+                                           : QStringLiteral("%1 captures").arg(uploaded));
+        }
+        Q_EMIT statusChanged(line);
     }
     return true;
 }

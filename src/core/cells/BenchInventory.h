@@ -62,8 +62,8 @@ class BenchInventory : public QObject {
     bool upload();
 
   Q_SIGNALS:
-    // A line to show: the server went away or refused, or it is back and the journal is
-    // uploaded (then statusLine() is empty again); empty when a problem ended otherwise.
+    // A line to show: the server went away or refused, or it is back with the journal uploaded
+    // (then statusLine() is empty again).
     void statusChanged(const QString& line);
 
   private:
