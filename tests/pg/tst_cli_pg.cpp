@@ -130,6 +130,9 @@ void TestPgCommandLine::sortGoesOnWhileServerAway() {
     QCOMPARE(cli.finish(60000), 0);
     // The last captures may have gone straight up; what was kept went up before the end.
     QVERIFY2(cli.err().contains(QLatin1String("is back")), qPrintable(cli.err()));
+    // One line for the time away, one for its end, however many captures fell in between.
+    QCOMPARE(cli.err().count(QLatin1String("cannot be reached")), 1);
+    QCOMPARE(cli.err().count(QLatin1String("is back")), 1);
     QVERIFY2(!cli.err().contains(QLatin1String("kept on this bench for the server")),
              qPrintable(cli.err()));
     const QStringList ids = Ids(cli);
