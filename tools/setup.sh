@@ -1,10 +1,12 @@
 # Shared set-up for ./run, ./check and the tools: installs the Debian packages that are missing,
 # then configures and builds into the given folder. Sourced, not run. clang and its runtime
-# libraries (libFuzzer, the sanitizers) build the fuzz targets.
+# libraries (libFuzzer, the sanitizers) build the fuzz targets. Qt SQL's drivers serve the cell
+# inventory; the postgresql server runs only the tests' throwaway cluster (tools/pg-cluster).
 
 KELVOMARK_PACKAGES=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev libqt6sql6-sqlite
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
+  libqt6sql6-sqlite libqt6sql6-psql postgresql
   fonts-liberation fonts-dejavu-core xdg-utils
   poppler-utils
   dpkg-dev desktop-file-utils appstream shared-mime-info help2man

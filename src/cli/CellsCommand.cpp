@@ -5,7 +5,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "core/cells/Inventory.h"
+#include "core/cells/BenchInventory.h"
 #include "core/cells/Profile.h"
 #include "core/cells/Verdict.h"
 #include "platform/TextRules.h"
@@ -43,6 +43,14 @@ QString binsText(const Profile& profile) {
     return BinOnName(profile.binOn) + QStringLiteral(": ") + bins.join(QStringLiteral(", "));
 }
 
+// The bench that took a measurement: its host and the meter's port ("bench-2:COM1").
+QString BenchName(const Measurement& m) {
+    if (m.host.isEmpty()) {
+        return m.port;
+    }
+    return m.port.isEmpty() ? m.host : m.host + u':' + m.port;
+}
+
 // Standard output as a device, for a streamed export.
 class StandardOutput : public QFile {
   public:
@@ -62,13 +70,14 @@ Exit RunCells(const Arguments& arguments, Console& console) {
     const qsizetype wanted = action == u"show" || action == u"import-capacity" || named ? 2 : 1;
     if (action.isEmpty()) {
         return usage(
-            QStringLiteral("say what to do: list, show ID, export, import-capacity "
-                           "FILE.csv, profiles, profile-set NAME or profile-remove NAME"));
+            QStringLiteral("say what to do: init, list, show ID, export, import-capacity "
+                           "FILE.csv, profiles, profile-set NAME, profile-remove NAME or upload"));
     }
-    if (action != u"list" && action != u"show" && action != u"export" &&
-        action != u"import-capacity" && action != u"profiles" && !named) {
-        return usage(QStringLiteral("unknown action \"%1\": list, show, export, import-capacity, "
-                                    "profiles, profile-set or profile-remove")
+    if (action != u"init" && action != u"list" && action != u"show" && action != u"export" &&
+        action != u"import-capacity" && action != u"profiles" && action != u"upload" && !named) {
+        return usage(QStringLiteral("unknown action \"%1\": init, list, show, export, "
+                                    "import-capacity, profiles, profile-set, profile-remove or "
+                                    "upload")
                          .arg(action));
     }
     if (words.size() < wanted) {
@@ -115,10 +124,31 @@ Exit RunCells(const Arguments& arguments, Console& console) {
     }
     const QString db = arguments.isSet(QStringLiteral("db")) ? arguments.value(QStringLiteral("db"))
                                                              : Inventory::DefaultLocation();
-    Inventory inventory;
-    if (!inventory.open(db)) {
-        console.message(QStringLiteral("cells: ") + inventory.error());
+    // On a server, what this machine kept while it was away goes up first, so that every
+    // list and export holds it.
+    BenchInventory bench;
+    if (!bench.open(db)) {
+        console.message(QStringLiteral("cells: ") + bench.error());
         return Exit::Failure;
+    }
+    if (!bench.isOnline()) {
+        console.message(QStringLiteral("cells: ") + bench.awayReason());
+        return Exit::Failure;
+    }
+    if (bench.waiting() > 0) {
+        console.message(QStringLiteral("cells: ") + bench.statusLine());
+        return Exit::Failure;
+    }
+    Inventory& inventory = bench.inventory();
+
+    if (action == u"init" || action == u"upload") {
+        console.message(QStringLiteral("cells: %1 holds a cell inventory of schema version %2%3")
+                            .arg(db)
+                            .arg(inventory.schemaVersion())
+                            .arg(bench.isServer() ? QStringLiteral("; nothing kept on this "
+                                                                   "machine waits for it")
+                                                  : QString()));
+        return Exit::Success;
     }
 
     if (action == u"list") {
@@ -129,10 +159,11 @@ Exit RunCells(const Arguments& arguments, Console& console) {
             if (summary.latest) {
                 const Measurement& m = *summary.latest;
                 fields << TextRules::IsoTime(m.time) << numberOrDash(m.milliohms)
-                       << numberOrDash(m.volts) << VerdictName(m.verdict) << orDash(m.bin);
+                       << numberOrDash(m.volts) << VerdictName(m.verdict) << orDash(m.bin)
+                       << orDash(BenchName(m));
             } else {
                 fields << QStringLiteral("-") << QStringLiteral("-") << QStringLiteral("-")
-                       << QStringLiteral("-") << QStringLiteral("-");
+                       << QStringLiteral("-") << QStringLiteral("-") << QStringLiteral("-");
             }
             out += fields.join(u'\t').toUtf8() + '\n';
             if (out.size() > 64 * 1024) {

@@ -39,7 +39,11 @@ Item paper() {
 
 Item inventory() {
     return option({QStringLiteral("db")}, QStringLiteral("FILE"),
-                  QStringLiteral("The cell inventory, an SQLite file. Default: "
+                  QStringLiteral("The cell inventory: an SQLite file, or a PostgreSQL database "
+                                 "named by a connection URI such as "
+                                 "postgresql://sorter@shop-server/cells, shared by several "
+                                 "benches. The password comes from ~/.pgpass or PGPASSWORD, "
+                                 "never from the URI. Default: "
                                  "~/.local/share/kelvomark/cells.sqlite (under $XDG_DATA_HOME)."));
 }
 
@@ -315,6 +319,13 @@ QVector<Page> makeCommandPages() {
                        "ohm_text, ohm_unit, volt_text, verdict (\"PASS\", \"WARN\" or \"FAIL\"), "
                        "reasons (a list of texts such as \"IR 72.4 mOhm above 70\"), bin (a name "
                        "or null), remeasure (true or false), uuid and session."),
+        QStringLiteral("On a server, a bench gives IDs from a block of numbers it reserved there, "
+                       "so two benches never give one ID. When the server cannot be reached, "
+                       "sorting goes on: captures are kept in a journal on this machine (under "
+                       "$XDG_DATA_HOME/kelvomark/journal/), one line on standard error says so, "
+                       "and the server is tried every 5 s; when it is back the journal goes up "
+                       "once, in the bench's order, and a line says so. A capture is printed "
+                       "once it is committed on the server or in the journal."),
         QStringLiteral("It ends after N captures, or on SIGINT or SIGTERM with status 0 once the "
                        "last capture is committed.")};
     sort.sections = {options({
@@ -349,6 +360,7 @@ QVector<Page> makeCommandPages() {
     Page cells;
     cells.command = QStringLiteral("cells");
     cells.usage = {
+        QStringLiteral("kelvomark-cli cells [--db FILE] init"),
         QStringLiteral("kelvomark-cli cells [--db FILE] list"),
         QStringLiteral("kelvomark-cli cells [--db FILE] show ID"),
         QStringLiteral("kelvomark-cli cells [--db FILE] export [--out FILE.csv]"),
@@ -357,12 +369,18 @@ QVector<Page> makeCommandPages() {
         QStringLiteral("kelvomark-cli cells [--db FILE] profile-set NAME [--ir-pass MOHM] "
                        "[--ir-fail MOHM] [--volt-pass MIN,MAX] [--volt-warn MIN,MAX] "
                        "[--self-discharge MV_PER_DAY] [--bins BINS]"),
-        QStringLiteral("kelvomark-cli cells [--db FILE] profile-remove NAME")};
+        QStringLiteral("kelvomark-cli cells [--db FILE] profile-remove NAME"),
+        QStringLiteral("kelvomark-cli cells [--db FILE] upload")};
     cells.summary = QStringLiteral("List, show, export and update the cell inventory.");
     cells.paragraphs = {
+        QStringLiteral("init: makes the inventory's schema, or brings an older one up to date, "
+                       "and says its version; a schema newer than this program is refused and "
+                       "left as it is. Every command does the same when it opens the "
+                       "inventory."),
         QStringLiteral("list: one cell a line with its latest measurement, separated by TAB: "
                        "ID, profile, capacity in mAh (or \"-\"), time, resistance in mOhm, "
-                       "voltage, verdict and bin (\"-\" where there is none)."),
+                       "voltage, verdict, bin and the bench that measured it, as host:port "
+                       "(\"-\" where there is none)."),
         QStringLiteral("show ID: the cell, its self-discharge in mV/day once a day has passed "
                        "since its first measurement, and every measurement, deleted ones "
                        "marked."),
@@ -379,7 +397,11 @@ QVector<Page> makeCommandPages() {
                        "replacing a profile of that name whole: a limit not given is not set. "
                        "Limits that contradict each other are refused and nothing is saved."),
         QStringLiteral("profile-remove NAME: removes the profile; the cells and measurements "
-                       "judged by it stay as they are.")};
+                       "judged by it stay as they are."),
+        QStringLiteral("upload: on a server, uploads the captures this machine kept while the "
+                       "server could not be reached; each goes up once, however often it is "
+                       "tried. Every action does this first, and fails while the server cannot "
+                       "be reached.")};
     cells.sections = {options({
         inventory(),
         option({QStringLiteral("out")}, QStringLiteral("FILE"),

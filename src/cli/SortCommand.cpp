@@ -13,9 +13,9 @@
 #include "cli/LinkMessages.h"
 #include "cli/ReadingFormat.h"
 #include "cli/SignalNotifier.h"
+#include "core/cells/BenchInventory.h"
 #include "core/cells/CaptureMachine.h"
 #include "core/cells/CaptureRecord.h"
-#include "core/cells/Inventory.h"
 #include "core/cells/Verdict.h"
 #include "core/meter/Receiver.h"
 #include "platform/TextRules.h"
@@ -199,7 +199,14 @@ Exit RunSort(const Arguments& arguments, Console& console, SignalNotifier& stopS
         console.message(QStringLiteral("sort: ") + error);
         return Exit::Usage;
     }
-    Inventory inventory;
+    BenchInventory inventory;
+    // A server that goes away, or comes back, is said in one line; sorting goes on.
+    QObject::connect(&inventory, &BenchInventory::statusChanged, &inventory,
+                     [&](const QString& line) {
+                         if (!line.isEmpty()) {
+                             console.message(QStringLiteral("sort: ") + line);
+                         }
+                     });
     if (!inventory.open(options.db)) {
         console.message(QStringLiteral("sort: ") + inventory.error());
         return Exit::Failure;
@@ -295,5 +302,16 @@ Exit RunSort(const Arguments& arguments, Console& console, SignalNotifier& stopS
     meter.startTicks();
     const Exit exit = Run();
     console.endProgress();
+    // A server back since the last try gets what waits before the end.
+    if (inventory.waiting() > 0) {
+        inventory.upload();
+    }
+    if (const int waiting = inventory.waiting(); waiting > 0) {
+        console.message(QStringLiteral("sort: %1 kept on this bench for the server; they go up "
+                                       "when a program next reaches it (kelvomark-cli cells "
+                                       "upload)")
+                            .arg(waiting == 1 ? QStringLiteral("1 capture")
+                                              : QStringLiteral("%1 captures").arg(waiting)));
+    }
     return exit;
 }

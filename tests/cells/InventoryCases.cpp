@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "core/cells/Csv.h"
+#include "core/cells/DatabaseLocation.h"
 #include "core/cells/Inventory.h"
 
 Q_DECLARE_METATYPE(InventoryCases::Case)
@@ -461,9 +462,9 @@ void InventoryCases::newerSchemaIsRefused() {
         QVERIFY(!inventory.add(Capture()).isEmpty());
     }
     {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
-        db.setDatabaseName(location);
+        const auto where = DatabaseLocation::Parse(location, nullptr);
+        QSqlDatabase db = QSqlDatabase::addDatabase(where->driver(), QStringLiteral("raw"));
+        where->configure(db);
         QVERIFY(db.open());
         QSqlQuery q(db);
         QVERIFY(q.exec(QStringLiteral("UPDATE schema_version SET version = 99")));
@@ -476,13 +477,12 @@ void InventoryCases::newerSchemaIsRefused() {
     QCOMPARE(inventory.error(),
              QStringLiteral("the inventory %1 has schema version 99, newer than this program "
                             "knows (%2); it was left as it is: open it with a newer Kelvomark")
-                 .arg(location)
-                 .arg(Inventory::SchemaVersion));
+                 .arg(location, QString::number(Inventory::SchemaVersion)));
     QVERIFY(!inventory.isOpen());
     {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
-        db.setDatabaseName(location);
+        const auto where = DatabaseLocation::Parse(location, nullptr);
+        QSqlDatabase db = QSqlDatabase::addDatabase(where->driver(), QStringLiteral("raw"));
+        where->configure(db);
         QVERIFY(db.open());
         QSqlQuery q(db);
         QVERIFY(q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next());

@@ -66,7 +66,7 @@ void TestRecord::assembly() {
     QFETCH(QString, bin);
 
     QTemporaryDir dir;
-    Inventory inventory;
+    BenchInventory inventory;
     QVERIFY(inventory.open(dir.filePath(QStringLiteral("cells.sqlite"))));
     const QDateTime now =
         QDateTime::fromString(QStringLiteral("2026-03-10T12:00:00Z"), Qt::ISODate);

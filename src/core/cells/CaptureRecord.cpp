@@ -5,7 +5,7 @@
 #include "core/cells/CaptureMachine.h"
 
 CaptureRecord RecordCapture(const Capture& capture, const CapturePlace& place,
-                            Inventory& inventory) {
+                            BenchInventory& inventory) {
     NewMeasurement m;
     m.cellId = place.cellId;
     m.prefix = place.prefix;

@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-#include "core/cells/Inventory.h"
+#include "core/cells/BenchInventory.h"
 #include "core/cells/Profile.h"
 #include "core/cells/Verdict.h"
 
@@ -34,4 +34,4 @@ struct CaptureRecord {
 // re-measure flag, the self-discharge since the cell's first measurement and the verdict
 // against the profile. Nothing is stored yet.
 CaptureRecord RecordCapture(const Capture& capture, const CapturePlace& place,
-                            Inventory& inventory);
+                            BenchInventory& inventory);

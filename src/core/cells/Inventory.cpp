@@ -15,6 +15,7 @@
 #include <limits>
 
 #include "core/cells/Csv.h"
+#include "core/cells/DatabaseLocation.h"
 #include "platform/TextRules.h"
 
 namespace {
@@ -89,6 +90,12 @@ constexpr int CellColumnCount = 7;
 const QString LatestJoin = QStringLiteral(
     " LEFT JOIN measurements m ON m.uuid = (SELECT x.uuid FROM measurements x WHERE x.cell_id = "
     "c.id AND x.deleted = 0 ORDER BY x.time_ms DESC, x.seq DESC LIMIT 1)");
+// The same on PostgreSQL, whose planner cannot look a join's row up by a correlated subquery's
+// result and would compare every cell with every measurement; a lateral join finds each through
+// measurements_by_cell. SQLite has no LATERAL.
+const QString LatestJoinServer = QStringLiteral(
+    " LEFT JOIN LATERAL (SELECT x.* FROM measurements x WHERE x.cell_id = c.id AND x.deleted = 0 "
+    "ORDER BY x.time_ms DESC, x.seq DESC LIMIT 1) m ON TRUE");
 
 QVariant number(double value) {
     return std::isfinite(value) ? QVariant(value) : QVariant(QMetaType::fromType<double>());
@@ -266,6 +273,11 @@ bool Inventory::open(const QString& location) {
     close();
     error_.clear();
     location_ = location;
+    server_ = DatabaseLocation::IsServerUri(location);
+    unreachable_ = false;
+    if (server_) {
+        return openServer(location);
+    }
     if (!openSqlite(location) || !migrate()) {
         close();
         return false;
@@ -322,6 +334,65 @@ bool Inventory::openSqlite(const QString& location) {
     return true;
 }
 
+bool Inventory::openServer(const QString& location) {
+    QString why;
+    const std::optional<DatabaseLocation> parsed = DatabaseLocation::Parse(location, &why);
+    if (!parsed) {
+        error_ = QStringLiteral("cannot open %1: %2").arg(location, why);
+        return false;
+    }
+    bool opened = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection_);
+        if (!db.isValid()) {
+            error_ = QStringLiteral(
+                "the PostgreSQL driver of Qt SQL is missing (Debian package "
+                "libqt6sql6-psql)");
+        } else {
+            parsed->configure(db);
+            opened = db.open();
+        }
+        if (db.isValid() && !opened) {
+            const QString text = db.lastError().text();
+            // The server answered and said no (a role, a database, a password) or it was not
+            // reached at all; only the second is a time away to wait out. A server starting up
+            // or shutting down answers, but is away all the same.
+            const bool answered = text.contains(QLatin1String("FATAL"));
+            unreachable_ = !answered || text.contains(QLatin1String("starting up")) ||
+                           text.contains(QLatin1String("shutting down")) ||
+                           text.contains(QLatin1String("too many"));
+            error_ = QStringLiteral("cannot open %1: %2").arg(location, text.simplified());
+        }
+    }
+    if (!opened) {
+        close();
+        return false;
+    }
+    {
+        // The inventory's statements are short: compiling them (PostgreSQL's JIT, on by default
+        // for costly plans such as a list of every cell) takes longer than it saves.
+        QSqlQuery query(database());
+        query.exec(QStringLiteral("SET jit = off"));
+    }
+    if (!migrate()) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool Inventory::reachable() {
+    if (!server_) {
+        return true;
+    }
+    QSqlDatabase db = database();
+    if (!db.isOpen()) {
+        return false;
+    }
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("SELECT 1")) && query.next();
+}
+
 int Inventory::schemaVersion() {
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("SELECT version FROM schema_version")) || !query.next()) {
@@ -335,6 +406,15 @@ bool Inventory::migrate() {
     if (!begin()) {
         error_ = QStringLiteral("cannot open %1: %2").arg(location_, error_);
         return false;
+    }
+    if (server_) {
+        // Benches that make the schema at once: one waits here for the other's transaction to
+        // end, then finds the schema made. A file has its write lock from begin().
+        QSqlQuery lock(db);
+        if (!lock.exec(QStringLiteral("SELECT pg_advisory_xact_lock(7236712)"))) {
+            rollback();
+            return fail(QStringLiteral("cannot open %1").arg(location_), lock);
+        }
     }
     int version = 0;
     {
@@ -366,9 +446,7 @@ bool Inventory::migrate() {
                      "the inventory %1 has schema version %2, newer than this "
                      "program knows (%3); it was left as it is: open it with a newer "
                      "Kelvomark")
-                     .arg(location_)
-                     .arg(version)
-                     .arg(SchemaVersion);
+                     .arg(location_, QString::number(version), QString::number(SchemaVersion));
         return false;
     }
     const bool fresh = version == 0;
@@ -410,50 +488,59 @@ QStringList Inventory::MigrationStatements(int version) {
     return Migrations[version - 1];
 }
 
-std::optional<QString> Inventory::allocateId(const QString& prefix) {
-    QSqlDatabase db = database();
-    QSqlQuery query(db);
-    for (int attempt = 0; attempt < 100000; ++attempt) {
+std::optional<qint64> Inventory::takeNumbers(const QString& prefix, int count) {
+    QSqlQuery query(database());
+    for (int attempt = 0; attempt < 100; ++attempt) {
         query.prepare(QStringLiteral(
-            "UPDATE id_counters SET next_number = next_number + 1 WHERE prefix = ?"));
+            "UPDATE id_counters SET next_number = next_number + ? WHERE prefix = ?"));
+        query.addBindValue(count);
         query.addBindValue(prefix);
         if (!exec(query)) {
             return std::nullopt;
         }
-        qint64 number = 0;
-        if (query.numRowsAffected() == 0) {
-            // The first ID of this prefix in this inventory: start after the highest taken.
-            query.prepare(QStringLiteral("SELECT id FROM cells WHERE id LIKE ? ESCAPE '!'"));
-            query.addBindValue(startsWith(prefix));
-            if (!exec(query)) {
-                return std::nullopt;
-            }
-            qint64 highest = 0;
-            while (query.next()) {
-                highest = std::max(highest, numberAfter(query.value(0).toString(), prefix));
-            }
-            number = highest + 1;
-            query.prepare(QStringLiteral(
-                "INSERT INTO id_counters (prefix, next_number) VALUES (?, ?) ON CONFLICT "
-                "(prefix) DO NOTHING"));
-            query.addBindValue(prefix);
-            query.addBindValue(number + 1);
-            if (!exec(query)) {
-                return std::nullopt;
-            }
-            if (query.numRowsAffected() == 0) {
-                continue;  // another bench made the counter meanwhile
-            }
-        } else {
+        if (query.numRowsAffected() == 1) {
             query.prepare(QStringLiteral("SELECT next_number FROM id_counters WHERE prefix = ?"));
             query.addBindValue(prefix);
             if (!exec(query) || !query.next()) {
                 return std::nullopt;
             }
-            number = query.value(0).toLongLong() - 1;
-            query.finish();
+            return query.value(0).toLongLong() - count;
         }
-        const QString id = idFor(prefix, number);
+        // The first number of this prefix in this inventory: after the highest taken.
+        query.prepare(QStringLiteral("SELECT id FROM cells WHERE id LIKE ? ESCAPE '!'"));
+        query.addBindValue(startsWith(prefix));
+        if (!exec(query)) {
+            return std::nullopt;
+        }
+        qint64 highest = 0;
+        while (query.next()) {
+            highest = std::max(highest, numberAfter(query.value(0).toString(), prefix));
+        }
+        query.prepare(QStringLiteral(
+            "INSERT INTO id_counters (prefix, next_number) VALUES (?, ?) ON CONFLICT (prefix) "
+            "DO NOTHING"));
+        query.addBindValue(prefix);
+        query.addBindValue(highest + 1 + count);
+        if (!exec(query)) {
+            return std::nullopt;
+        }
+        if (query.numRowsAffected() == 1) {
+            return highest + 1;
+        }
+        // Another bench made the counter meanwhile: take from it.
+    }
+    error_ = QStringLiteral("the counter of the prefix \"%1\" could not be taken").arg(prefix);
+    return std::nullopt;
+}
+
+std::optional<QString> Inventory::allocateId(const QString& prefix) {
+    QSqlQuery query(database());
+    for (int attempt = 0; attempt < 100000; ++attempt) {
+        const std::optional<qint64> number = takeNumbers(prefix, 1);
+        if (!number) {
+            return std::nullopt;
+        }
+        const QString id = idFor(prefix, *number);
         query.prepare(QStringLiteral(
             "INSERT INTO cells (id, profile, notes) VALUES (?, ?, '') ON CONFLICT (id) DO "
             "NOTHING"));
@@ -469,6 +556,42 @@ std::optional<QString> Inventory::allocateId(const QString& prefix) {
     }
     error_ = QStringLiteral("no free ID for the prefix \"%1\"").arg(prefix);
     return std::nullopt;
+}
+
+std::optional<qint64> Inventory::reserveNumbers(const QString& prefix, int count) {
+    error_.clear();
+    if (!begin()) {
+        return std::nullopt;
+    }
+    const std::optional<qint64> first = takeNumbers(prefix, count);
+    if (!first) {
+        rollback();
+        return std::nullopt;
+    }
+    return commit() ? first : std::nullopt;
+}
+
+QString Inventory::IdFor(const QString& prefix, qint64 number) {
+    return idFor(prefix, number);
+}
+
+QVector<Measurement> Inventory::recentMeasurements(int limit, const QString& exceptHost) {
+    QVector<Measurement> found;
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT ") + MeasurementColumns +
+                  QStringLiteral(" FROM measurements m WHERE (? = '' OR m.host <> ?) ORDER BY "
+                                 "m.time_ms DESC, m.seq DESC LIMIT ?"));
+    query.addBindValue(text(exceptHost));
+    query.addBindValue(text(exceptHost));
+    query.addBindValue(limit);
+    if (!exec(query)) {
+        return found;
+    }
+    while (query.next()) {
+        found.append(measurementAt(query, 0));
+    }
+    return found;
 }
 
 QString Inventory::nextFreeId(const QString& prefix) {
@@ -666,8 +789,8 @@ QVector<CellSummary> Inventory::listCells() {
     QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT ") + CellColumns + QStringLiteral(", ") +
-                  MeasurementColumns + QStringLiteral(" FROM cells c") + LatestJoin +
-                  QStringLiteral(" ORDER BY c.id"));
+                  MeasurementColumns + QStringLiteral(" FROM cells c") +
+                  (server_ ? LatestJoinServer : LatestJoin) + QStringLiteral(" ORDER BY c.id"));
     if (!exec(query)) {
         return cells;
     }
@@ -1012,7 +1135,8 @@ QVector<MatchCell> Inventory::loadCells(const CellFilter& filter) {
     QString sql = QStringLiteral(
                       "SELECT c.id, c.capacity_mah, m.milliohms, m.volts, m.verdict "
                       "FROM cells c") +
-                  LatestJoin + QStringLiteral(" WHERE m.uuid IS NOT NULL");
+                  (server_ ? LatestJoinServer : LatestJoin) +
+                  QStringLiteral(" WHERE m.uuid IS NOT NULL");
     if (!filter.profile.isEmpty()) {
         sql += QStringLiteral(" AND c.profile = ?");
     }

@@ -125,11 +125,18 @@ class Inventory {
     // $XDG_DATA_HOME/kelvomark/cells.sqlite
     static QString DefaultLocation();
 
-    // Opens (making the file and its folder if needed) and brings the schema up to date. A
-    // schema newer than this program knows is refused, untouched. False with error().
+    // Opens a SQLite file (making it and its folder if needed) or a PostgreSQL database named by
+    // a libpq URI (DatabaseLocation), and brings the schema up to date: the same schema and
+    // migrations on both. A schema newer than this program knows is refused, untouched. False
+    // with error(), and unreachable() tells whether the server could not be reached at all.
     bool open(const QString& location);
     void close();
     bool isOpen() const;
+    bool isServer() const { return server_; }
+    // The last open() failed because the server could not be reached (not because it refused).
+    bool unreachable() const { return unreachable_; }
+    // Asks the server whether it is still there; true on a file.
+    bool reachable();
     QString error() const { return error_; }
     QString location() const { return location_; }
     // The schema version found (after open: SchemaVersion).
@@ -141,6 +148,11 @@ class Inventory {
     QString add(const NewMeasurement& measurement, const QString& replaces = QString());
     // The next free number for a prefix, as add() would take it now ("C0001").
     QString nextFreeId(const QString& prefix);
+    // The ID of a prefix's number ("C", 42: "C0042").
+    static QString IdFor(const QString& prefix, qint64 number);
+    // Takes `count` numbers of a prefix at once, from the counter that add() takes its numbers
+    // from: no one else is handed them. Returns the first; nullopt with error().
+    std::optional<qint64> reserveNumbers(const QString& prefix, int count);
     // Marks a measurement deleted, or not (undo). Nothing is ever erased.
     bool setDeleted(const QString& uuid, bool deleted);
     std::optional<Measurement> measurement(const QString& uuid);
@@ -152,6 +164,9 @@ class Inventory {
     // Every cell with its latest measurement, in ID order, in one query.
     QVector<CellSummary> listCells();
     std::optional<CellDetail> cell(const QString& id);
+    // The latest measurements of every bench, newest first, at most `limit`, leaving out those
+    // taken on `exceptHost` (empty: none left out); deleted ones too, flagged.
+    QVector<Measurement> recentMeasurements(int limit, const QString& exceptHost = QString());
     bool setCapacity(const QString& id, std::optional<double> capacityMah);
     bool setNotes(const QString& id, const QString& notes);
 
@@ -195,10 +210,14 @@ class Inventory {
     bool fail(const QString& what, const QSqlQuery& query);
     QSqlDatabase database() const;
     std::optional<QString> allocateId(const QString& prefix);
+    std::optional<qint64> takeNumbers(const QString& prefix, int count);
+    bool openServer(const QString& location);
     QString insertMeasurement(const NewMeasurement& m, const QString& cellId);
 
     QString connection_;
     QString pendingProfile_;  // the profile a cell made by add() gets
     QString location_;
     QString error_;
+    bool server_ = false;
+    bool unreachable_ = false;
 };

@@ -143,7 +143,7 @@ QLabel* valueLabel(QWidget* parent, const QString& name, const QString& descript
 
 SortCells::SortCells(App& app)
     : AppWindow(app),
-      inventory_(std::make_unique<Inventory>()),
+      inventory_(std::make_unique<BenchInventory>()),
       session_(QUuid::createUuid().toString(QUuid::WithoutBraces)) {
     setObjectName(QStringLiteral("SortCells"));
     setWindowTitle(caption());
@@ -351,6 +351,10 @@ QWidget* SortCells::buildChoices() {
     inventoryButton_->setAutoDefault(true);
     connect(inventoryButton_, &QPushButton::clicked, this, &SortCells::chooseInventory);
     auto* inventoryCaption = new QLabel(QStringLiteral("Inventory:"), box);
+    serverLabel_ = valueLabel(box, QStringLiteral("LblServer"),
+                              QStringLiteral("The inventory's server"));
+    serverLabel_->setWordWrap(true);
+    serverLabel_->hide();
 
     grid->addWidget(idLabel, 0, 0);
     grid->addWidget(idField_, 0, 1);
@@ -365,22 +369,26 @@ QWidget* SortCells::buildChoices() {
     grid->addWidget(inventoryCaption, 3, 0);
     grid->addWidget(inventoryLabel_, 3, 1, 1, 4);
     grid->addWidget(inventoryButton_, 3, 5);
+    grid->addWidget(serverLabel_, 4, 1, 1, 5);
     grid->setColumnStretch(3, 1);
     return box;
 }
 
 bool SortCells::openInventory(const QString& location) {
-    auto opened = OpenInventoryFor(app(), this, location);
+    auto opened = OpenBenchFor(app(), this, location);
     if (!opened) {
         return false;
     }
     inventory_ = std::move(opened);
+    connect(inventory_.get(), &BenchInventory::statusChanged, this, &SortCells::showServerStatus);
+    showServerStatus(inventory_->statusLine());
     // The captures so far are in the inventory they were taken into; the table starts afresh.
     session_ = QUuid::createUuid().toString(QUuid::WithoutBraces);
     rows_.clear();
     steps_.clear();
     pendingQuestions_.clear();
-    inventoryLabel_->setText(QDir::toNativeSeparators(location));
+    inventoryLabel_->setText(inventory_->isServer() ? location
+                                                    : QDir::toNativeSeparators(location));
     loadProfiles();
     showResult(nullptr);
     showCounts();
@@ -433,7 +441,11 @@ void SortCells::showNextId() {
         next = inventory_->nextFreeId(prefixField_->text().trimmed());
     }
     if (next.isEmpty()) {
-        nextLabel_->setText(QStringLiteral("No inventory is open"));
+        nextLabel_->setText(inventory_->isOpen()
+                                ? QStringLiteral("Type or scan an ID: this bench has no number "
+                                                 "of the server's left")
+                                : QStringLiteral("No inventory is open"));
+        idField_->setPlaceholderText(QString());
         return;
     }
     nextLabel_->setText(QStringLiteral("Next: ") + next +
@@ -575,7 +587,7 @@ void SortCells::onCaptured(const Capture& capture) {
     row.judgement = judgement;
     row.remeasure = m.remeasure;
     if (!m.cellId.isEmpty()) {
-        if (const auto cell = inventory_->cell(id)) {
+        if (const auto cell = readable() ? readable()->cell(id) : std::nullopt) {
             row.capacityMah = cell->cell.capacityMah;
             row.notes = cell->cell.notes;
         }
@@ -826,14 +838,26 @@ void SortCells::redo() {
 }
 
 bool SortCells::storeEdit(const SessionTable::Edit& edit) {
-    const bool stored = edit.isCapacity ? inventory_->setCapacity(edit.cellId, edit.capacityMah)
-                                        : inventory_->setNotes(edit.cellId, edit.notes);
+    Inventory* store = readable();
+    const bool stored = store && (edit.isCapacity ? store->setCapacity(edit.cellId, edit.capacityMah)
+                                                  : store->setNotes(edit.cellId, edit.notes));
     if (!stored) {
         app().dialogs().message(this, Dialogs::Icon::Critical, Dialogs::appTitle(),
                                 QStringLiteral("The change to %1 could not be stored:\n%2")
-                                    .arg(edit.cellId, inventory_->error()));
+                                    .arg(edit.cellId, store ? store->error()
+                                                            : inventory_->statusLine()));
     }
     return stored;
+}
+
+Inventory* SortCells::readable() {
+    return inventory_->isOnline() ? &inventory_->inventory() : nullptr;
+}
+
+void SortCells::showServerStatus(const QString& line) {
+    serverLabel_->setText(line);
+    serverLabel_->setVisible(!line.isEmpty());
+    showNextId();
 }
 
 void SortCells::updateMarks() {
@@ -866,9 +890,13 @@ void SortCells::exportCsv() {
             if (!ok) {
                 break;
             }
-            const std::optional<Measurement> stored = inventory_->measurement(row.uuid);
+            Inventory* store = readable();
+            const std::optional<Measurement> stored =
+                store ? store->measurement(row.uuid) : std::nullopt;
             if (!stored) {
-                error = inventory_->error();
+                error = store ? store->error()
+                              : inventory_->statusLine() +
+                                    QStringLiteral("; export the session when it is back");
                 ok = false;
                 break;
             }

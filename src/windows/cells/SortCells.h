@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "core/cells/CaptureMachine.h"
-#include "core/cells/Inventory.h"
+#include "core/cells/BenchInventory.h"
 #include "core/cells/Profile.h"
 #include "windows/cells/SessionTable.h"
 #include "windows/common/AppWindow.h"
@@ -43,7 +43,7 @@ class SortCells : public AppWindow {
     // starts a new session. False, after saying why, when it cannot be opened: the inventory
     // open before stays.
     bool openInventory(const QString& location);
-    Inventory& inventory() { return *inventory_; }
+    BenchInventory& inventory() { return *inventory_; }
     const QString& sessionId() const { return session_; }
 
     // The reading just decoded, as the receive tick gives it.
@@ -107,9 +107,12 @@ class SortCells : public AppWindow {
     bool setDeleted(const QString& uuid, bool deleted);
     void updateMarks();
     void refuse(const QString& text);
+    void showServerStatus(const QString& line);
+    // The cell inventory as it reads: null while its server is away.
+    Inventory* readable();
     QString portLabel() const;
 
-    std::unique_ptr<Inventory> inventory_;
+    std::unique_ptr<BenchInventory> inventory_;
     QString session_;
     CaptureMachine machine_;
     SessionTable rows_;
@@ -137,6 +140,7 @@ class SortCells : public AppWindow {
     QSpinBox* settleChoice_ = nullptr;
     QLabel* inventoryLabel_ = nullptr;
     QPushButton* inventoryButton_ = nullptr;
+    QLabel* serverLabel_ = nullptr;  // the one line on a server away, empty otherwise
     QLabel* countsLabel_ = nullptr;
     QLabel* binsLabel_ = nullptr;
     QTableView* table_ = nullptr;
