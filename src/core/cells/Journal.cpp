@@ -41,7 +41,9 @@ QVariant number(double value) {
 }
 
 // Qt binds a null string as NULL; the journal's texts are never NULL.
-QVariant text(const QString& value) { return value.isNull() ? QString(QStringLiteral("")) : value; }
+QVariant text(const QString& value) {
+    return value.isNull() ? QString(QStringLiteral("")) : value;
+}
 
 double numberAt(const QSqlQuery& query, int column) {
     const QVariant value = query.value(column);

@@ -351,8 +351,8 @@ QWidget* SortCells::buildChoices() {
     inventoryButton_->setAutoDefault(true);
     connect(inventoryButton_, &QPushButton::clicked, this, &SortCells::chooseInventory);
     auto* inventoryCaption = new QLabel(QStringLiteral("Inventory:"), box);
-    serverLabel_ = valueLabel(box, QStringLiteral("LblServer"),
-                              QStringLiteral("The inventory's server"));
+    serverLabel_ =
+        valueLabel(box, QStringLiteral("LblServer"), QStringLiteral("The inventory's server"));
     serverLabel_->setWordWrap(true);
     serverLabel_->hide();
 
@@ -839,13 +839,14 @@ void SortCells::redo() {
 
 bool SortCells::storeEdit(const SessionTable::Edit& edit) {
     Inventory* store = readable();
-    const bool stored = store && (edit.isCapacity ? store->setCapacity(edit.cellId, edit.capacityMah)
-                                                  : store->setNotes(edit.cellId, edit.notes));
+    const bool stored =
+        store && (edit.isCapacity ? store->setCapacity(edit.cellId, edit.capacityMah)
+                                  : store->setNotes(edit.cellId, edit.notes));
     if (!stored) {
-        app().dialogs().message(this, Dialogs::Icon::Critical, Dialogs::appTitle(),
-                                QStringLiteral("The change to %1 could not be stored:\n%2")
-                                    .arg(edit.cellId, store ? store->error()
-                                                            : inventory_->statusLine()));
+        app().dialogs().message(
+            this, Dialogs::Icon::Critical, Dialogs::appTitle(),
+            QStringLiteral("The change to %1 could not be stored:\n%2")
+                .arg(edit.cellId, store ? store->error() : inventory_->statusLine()));
     }
     return stored;
 }

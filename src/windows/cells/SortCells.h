@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 
-#include "core/cells/CaptureMachine.h"
 #include "core/cells/BenchInventory.h"
+#include "core/cells/CaptureMachine.h"
 #include "core/cells/Profile.h"
 #include "windows/cells/SessionTable.h"
 #include "windows/common/AppWindow.h"
