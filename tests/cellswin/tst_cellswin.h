@@ -58,3 +58,14 @@ class TestPackWindow : public QObject {
     void stopKeepsTheBestSoFar();
     void enterRuns();
 };
+
+// The window on a shared inventory on a real PostgreSQL server: chosen by its address, a time
+// away from it, and the other benches' captures.
+class TestSortServer : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void chosenByAddress_data();
+    void chosenByAddress();
+    void awayAndBack();
+    void otherBenchesShown();
+};

@@ -1,20 +1,64 @@
 #include "core/cells/BenchInventory.h"
 
+#include <QPromise>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QThreadPool>
 #include <QUuid>
+#include <memory>
 
 namespace {
 
 // The journal is read in pieces, so that a long time away needs little memory to upload.
 constexpr int UploadPiece = 200;
 
+// Whether the server answers at all, on a connection of the calling thread's own.
+bool Answers(const DatabaseLocation& where) {
+    const QString name = QStringLiteral("kelvomark-probe-") + QUuid::createUuid().toString();
+    bool answers = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(where.driver(), name);
+        where.configure(db);
+        answers = db.open() || !Inventory::Unreachable(db.lastError().text());
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return answers;
+}
+
 }  // namespace
 
 BenchInventory::BenchInventory(QObject* parent) : QObject(parent) {
     retry_.setInterval(RetryMs);
-    connect(&retry_, &QTimer::timeout, this, [this] { upload(); });
+    connect(&retry_, &QTimer::timeout, this, &BenchInventory::retry);
+    connect(&probe_, &QFutureWatcher<bool>::finished, this, [this] {
+        if (!online_ && probe_.future().result()) {
+            upload();
+        }
+    });
 }
 
-BenchInventory::~BenchInventory() = default;
+BenchInventory::~BenchInventory() {
+    // A probe still out holds only its own copy of the address; its answer goes nowhere.
+    probe_.disconnect(this);
+}
+
+void BenchInventory::retry() {
+    if (online_) {
+        upload();  // reached, but refused or cut off in an upload: try the upload itself again
+        return;
+    }
+    if (probe_.isRunning()) {
+        return;
+    }
+    auto promise = std::make_shared<QPromise<bool>>();
+    probe_.setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, where = location_] {
+        promise->addResult(Answers(where));
+        promise->finish();
+    });
+}
 
 void BenchInventory::setRetryInterval(int ms) {
     retry_.setInterval(ms);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFutureWatcher>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -72,6 +73,9 @@ class BenchInventory : public QObject {
 
   private:
     bool connectServer();
+    // Tries the server on a worker thread, then uploads once it answers: a server that does
+    // not answer holds up no window for its connect timeout.
+    void retry();
     void goAway(const QString& why);
     void sayAway();
     void setStatus(const QString& line);
@@ -84,6 +88,7 @@ class BenchInventory : public QObject {
     Journal journal_;
     QString journalFile_;
     QTimer retry_;
+    QFutureWatcher<bool> probe_;
     bool online_ = false;
     QString error_;
     QString status_;

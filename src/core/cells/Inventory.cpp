@@ -354,13 +354,7 @@ bool Inventory::openServer(const QString& location) {
         }
         if (db.isValid() && !opened) {
             const QString text = db.lastError().text();
-            // The server answered and said no (a role, a database, a password) or it was not
-            // reached at all; only the second is a time away to wait out. A server starting up
-            // or shutting down answers, but is away all the same.
-            const bool answered = text.contains(QLatin1String("FATAL"));
-            unreachable_ = !answered || text.contains(QLatin1String("starting up")) ||
-                           text.contains(QLatin1String("shutting down")) ||
-                           text.contains(QLatin1String("too many"));
+            unreachable_ = Unreachable(text);
             error_ = QStringLiteral("cannot open %1: %2").arg(location, text.simplified());
         }
     }
@@ -379,6 +373,16 @@ bool Inventory::openServer(const QString& location) {
         return false;
     }
     return true;
+}
+
+bool Inventory::Unreachable(const QString& connectionError) {
+    // The server answered and said no (a role, a database, a password) or it was not reached
+    // at all; only the second is a time away to wait out. A server starting up or shutting
+    // down answers, but is away all the same.
+    const bool answered = connectionError.contains(QLatin1String("FATAL"));
+    return !answered || connectionError.contains(QLatin1String("starting up")) ||
+           connectionError.contains(QLatin1String("shutting down")) ||
+           connectionError.contains(QLatin1String("too many"));
 }
 
 bool Inventory::reachable() {
@@ -575,15 +579,19 @@ QString Inventory::IdFor(const QString& prefix, qint64 number) {
     return idFor(prefix, number);
 }
 
-QVector<Measurement> Inventory::recentMeasurements(int limit, const QString& exceptHost) {
+QVector<Measurement> Inventory::recentMeasurements(int limit, const QString& exceptHost,
+                                                   const QString& exceptPort) {
     QVector<Measurement> found;
     QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT ") + MeasurementColumns +
-                  QStringLiteral(" FROM measurements m WHERE (? = '' OR m.host <> ?) ORDER BY "
-                                 "m.time_ms DESC, m.seq DESC LIMIT ?"));
+                  QStringLiteral(" FROM measurements m WHERE (? = '' OR m.host <> ? OR "
+                                 "(? <> '' AND m.port <> ?)) ORDER BY m.time_ms DESC, m.seq DESC "
+                                 "LIMIT ?"));
     query.addBindValue(text(exceptHost));
     query.addBindValue(text(exceptHost));
+    query.addBindValue(text(exceptPort));
+    query.addBindValue(text(exceptPort));
     query.addBindValue(limit);
     if (!exec(query)) {
         return found;

@@ -135,6 +135,9 @@ class Inventory {
     bool isServer() const { return server_; }
     // The last open() failed because the server could not be reached (not because it refused).
     bool unreachable() const { return unreachable_; }
+    // Whether a failed connection's error says the server was not reached (or is starting up
+    // or shutting down), rather than that it answered and refused.
+    static bool Unreachable(const QString& connectionError);
     // Asks the server whether it is still there; true on a file.
     bool reachable();
     QString error() const { return error_; }
@@ -165,8 +168,10 @@ class Inventory {
     QVector<CellSummary> listCells();
     std::optional<CellDetail> cell(const QString& id);
     // The latest measurements of every bench, newest first, at most `limit`, leaving out those
-    // taken on `exceptHost` (empty: none left out); deleted ones too, flagged.
-    QVector<Measurement> recentMeasurements(int limit, const QString& exceptHost = QString());
+    // taken on `exceptHost` (empty: none left out) at `exceptPort` (empty: at any port); deleted
+    // ones too, flagged.
+    QVector<Measurement> recentMeasurements(int limit, const QString& exceptHost = QString(),
+                                            const QString& exceptPort = QString());
     bool setCapacity(const QString& id, std::optional<double> capacityMah);
     bool setNotes(const QString& id, const QString& notes);
 

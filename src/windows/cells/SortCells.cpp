@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFormLayout>
@@ -24,6 +25,7 @@
 
 #include "core/cells/CaptureRecord.h"
 #include "core/cells/Csv.h"
+#include "core/cells/DatabaseLocation.h"
 #include "core/meter/Receiver.h"
 #include "platform/Clock.h"
 #include "platform/GridModel.h"
@@ -49,6 +51,9 @@ constexpr int FlashToggles = 4;
 constexpr int BeepGapMs = 180;
 constexpr int MaxIdLength = 64;
 constexpr int MaxPrefixLength = 32;
+// The other benches' captures: how many, and how often they are read again.
+constexpr int OthersShown = 50;
+constexpr int OthersRefreshMs = 5000;
 
 QFont pixelFont(const QFont& base, int pixels, bool bold) {
     QFont font = base;
@@ -209,6 +214,31 @@ SortCells::SortCells(App& app)
                 .arg(text.trimmed()));
     });
 
+    othersChoice_ = new QCheckBox(QStringLiteral("Show the other &benches' captures"), this);
+    othersChoice_->setObjectName(QStringLiteral("ChkOthers"));
+    othersChoice_->setToolTip(
+        QStringLiteral("The latest captures of every other bench on this inventory"));
+    othersView_ = new QTableView(this);
+    othersView_->setObjectName(QStringLiteral("TblOthers"));
+    othersView_->setAccessibleName(QStringLiteral("Captures of the other benches"));
+    othersView_->setModel(&others_);
+    othersView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    othersView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    othersView_->setTabKeyNavigation(false);
+    othersView_->horizontalHeader()->setStretchLastSection(true);
+    othersView_->hide();
+    othersTimer_.setInterval(OthersRefreshMs);
+    connect(&othersTimer_, &QTimer::timeout, this, &SortCells::showOthers);
+    connect(othersChoice_, &QCheckBox::toggled, this, [this](bool shown) {
+        othersView_->setVisible(shown);
+        if (shown) {
+            showOthers();
+            othersTimer_.start();
+        } else {
+            othersTimer_.stop();
+        }
+    });
+
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(toolbar_);
     layout->addWidget(stateLabel_);
@@ -221,11 +251,16 @@ SortCells::SortCells(App& app)
     counts->addWidget(binsLabel_, 1);
     layout->addLayout(counts);
     layout->addWidget(table_, 1);
+    layout->addWidget(othersChoice_);
+    layout->addWidget(othersView_, 1);
     setTabOrder(idField_, prefixField_);
     setTabOrder(prefixField_, profileChoice_);
     setTabOrder(profileChoice_, settleChoice_);
     setTabOrder(settleChoice_, inventoryButton_);
-    setTabOrder(inventoryButton_, table_);
+    setTabOrder(inventoryButton_, serverButton_);
+    setTabOrder(serverButton_, table_);
+    setTabOrder(table_, othersChoice_);
+    setTabOrder(othersChoice_, othersView_);
     CloseOnEscape(*this);
 
     connect(&machine_, &CaptureMachine::stateChanged, this, &SortCells::onStateChanged);
@@ -351,6 +386,12 @@ QWidget* SortCells::buildChoices() {
     inventoryButton_->setAutoDefault(true);
     connect(inventoryButton_, &QPushButton::clicked, this, &SortCells::chooseInventory);
     auto* inventoryCaption = new QLabel(QStringLiteral("Inventory:"), box);
+    serverButton_ = new QPushButton(QStringLiteral("Ser&ver..."), box);
+    serverButton_->setObjectName(QStringLiteral("BtnServer"));
+    serverButton_->setToolTip(
+        QStringLiteral("Keep the captures in a workshop's inventory on a PostgreSQL server"));
+    serverButton_->setAutoDefault(true);
+    connect(serverButton_, &QPushButton::clicked, this, &SortCells::chooseServer);
     serverLabel_ =
         valueLabel(box, QStringLiteral("LblServer"), QStringLiteral("The inventory's server"));
     serverLabel_->setWordWrap(true);
@@ -367,8 +408,9 @@ QWidget* SortCells::buildChoices() {
     grid->addWidget(settleChoice_, 1, 5);
     grid->addWidget(limitsLabel_, 2, 1, 1, 5);
     grid->addWidget(inventoryCaption, 3, 0);
-    grid->addWidget(inventoryLabel_, 3, 1, 1, 4);
-    grid->addWidget(inventoryButton_, 3, 5);
+    grid->addWidget(inventoryLabel_, 3, 1, 1, 3);
+    grid->addWidget(inventoryButton_, 3, 4);
+    grid->addWidget(serverButton_, 3, 5);
     grid->addWidget(serverLabel_, 4, 1, 1, 5);
     grid->setColumnStretch(3, 1);
     return box;
@@ -394,6 +436,7 @@ bool SortCells::openInventory(const QString& location) {
     showCounts();
     showNextId();
     updateMarks();
+    showOthers();
     return true;
 }
 
@@ -402,6 +445,44 @@ void SortCells::chooseInventory() {
     if (!path.isEmpty()) {
         openInventory(path);
     }
+}
+
+void SortCells::chooseServer() {
+    const QString current =
+        inventory_->isServer() ? inventory_->location() : QStringLiteral("postgresql://");
+    const QString uri =
+        app()
+            .dialogs()
+            .input(this,
+                   QStringLiteral("The inventory's server, as an address such as "
+                                  "postgresql://sorter@shop-server/cells (the password comes "
+                                  "from ~/.pgpass or PGPASSWORD):"),
+                   QStringLiteral("Inventory on a Server"), current)
+            .trimmed();
+    if (uri.isEmpty() || uri == u"postgresql://") {
+        return;
+    }
+    if (!DatabaseLocation::IsServerUri(uri)) {
+        app().dialogs().message(this, Dialogs::Icon::Warning, Dialogs::appTitle(),
+                                QStringLiteral("\"%1\" is not a server's address: it begins "
+                                               "with postgresql://. For a file, choose "
+                                               "\"Change...\".")
+                                    .arg(uri));
+        return;
+    }
+    openInventory(uri);
+}
+
+void SortCells::showOthers() {
+    if (!othersChoice_->isChecked()) {
+        return;
+    }
+    Inventory* store = readable();
+    if (!store) {
+        return;  // the rows shown stay until the server is back
+    }
+    others_.setMeasurements(
+        store->recentMeasurements(OthersShown, QSysInfo::machineHostName(), portLabel()));
 }
 
 void SortCells::loadProfiles() {

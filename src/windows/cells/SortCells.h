@@ -10,10 +10,12 @@
 #include "core/cells/BenchInventory.h"
 #include "core/cells/CaptureMachine.h"
 #include "core/cells/Profile.h"
+#include "windows/cells/BenchesTable.h"
 #include "windows/cells/SessionTable.h"
 #include "windows/common/AppWindow.h"
 
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -55,8 +57,12 @@ class SortCells : public AppWindow {
     void redo();
     void exportCsv();
     void print();
-    // Lets the person pick another inventory file.
+    // Lets the person pick another inventory file, or a server by its address.
     void chooseInventory();
+    void chooseServer();
+    // The other benches' latest captures, while asked for.
+    void showOthers();
+    const BenchesTable& others() const { return others_; }
 
     QAction* toolbarButton(const QString& key) const { return buttons_.value(key); }
     QLineEdit* idField() const { return idField_; }
@@ -140,7 +146,12 @@ class SortCells : public AppWindow {
     QSpinBox* settleChoice_ = nullptr;
     QLabel* inventoryLabel_ = nullptr;
     QPushButton* inventoryButton_ = nullptr;
-    QLabel* serverLabel_ = nullptr;  // the one line on a server away, empty otherwise
+    QPushButton* serverButton_ = nullptr;
+    QLabel* serverLabel_ = nullptr;
+    QCheckBox* othersChoice_ = nullptr;
+    QTableView* othersView_ = nullptr;
+    BenchesTable others_;
+    QTimer othersTimer_;  // the one line on a server away, empty otherwise
     QLabel* countsLabel_ = nullptr;
     QLabel* binsLabel_ = nullptr;
     QTableView* table_ = nullptr;
