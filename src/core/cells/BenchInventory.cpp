@@ -133,6 +133,14 @@ void BenchInventory::sayAway() {
     setStatus(line);
 }
 
+void BenchInventory::keepTrying(const QString& pattern) {
+    setStatus(pattern.arg(serverName(), inventory_.error().simplified(),
+                          QString::number(journal_.waiting())));
+    if (!retry_.isActive()) {
+        retry_.start();
+    }
+}
+
 void BenchInventory::setStatus(const QString& line) {
     if (line == status_) {
         return;
@@ -155,13 +163,9 @@ bool BenchInventory::upload() {
                 goAway(inventory_.error());
             } else {
                 // Reached, but refused: say why, and keep trying, nothing is dropped.
-                setStatus(QStringLiteral("%1 refuses this bench (%2): captures are kept on "
-                                         "this bench, %3 waiting")
-                              .arg(serverName(), inventory_.error().simplified(),
-                                   QString::number(journal_.waiting())));
-                if (!retry_.isActive()) {
-                    retry_.start();
-                }
+                keepTrying(
+                    QStringLiteral("%1 refuses this bench (%2): captures are kept on "
+                                   "this bench, %3 waiting"));
             }
             return false;
         }
@@ -184,13 +188,8 @@ bool BenchInventory::upload() {
                 if (!inventory_.reachable()) {
                     goAway(inventory_.error());
                 } else {
-                    setStatus(QStringLiteral("%1 did not take a capture kept on this bench (%2): "
-                                             "%3 waiting")
-                                  .arg(serverName(), inventory_.error().simplified(),
-                                       QString::number(journal_.waiting())));
-                    if (!retry_.isActive()) {
-                        retry_.start();
-                    }
+                    keepTrying(QStringLiteral(
+                        "%1 did not take a capture kept on this bench (%2): %3 waiting"));
                 }
                 return false;
             }

@@ -79,6 +79,8 @@ class BenchInventory : public QObject {
     void goAway(const QString& why);
     void sayAway();
     void setStatus(const QString& line);
+    // Says `pattern` (%1 the server, %2 why, %3 the captures waiting) and tries again later.
+    void keepTrying(const QString& pattern);
     std::optional<QString> takeId(const QString& prefix);
     void remember(const NewMeasurement& m, const QString& cellId);
     QString serverName() const;

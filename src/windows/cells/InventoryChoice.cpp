@@ -32,3 +32,26 @@ std::unique_ptr<Inventory> OpenInventoryFor(App& app, QWidget* window, const QSt
 std::unique_ptr<BenchInventory> OpenBenchFor(App& app, QWidget* window, const QString& location) {
     return openFor<BenchInventory>(app, window, location);
 }
+
+QString AskServerAddress(App& app, QWidget* window, const QString& current) {
+    const QString start = current.isEmpty() ? QStringLiteral("postgresql://") : current;
+    const QString uri =
+        app.dialogs()
+            .input(window,
+                   QStringLiteral("The inventory's server, as an address such as "
+                                  "postgresql://sorter@shop-server/cells (the password comes "
+                                  "from ~/.pgpass or PGPASSWORD):"),
+                   QStringLiteral("Inventory on a Server"), start)
+            .trimmed();
+    if (uri.isEmpty() || uri == u"postgresql://") {
+        return QString();
+    }
+    if (!DatabaseLocation::IsServerUri(uri)) {
+        app.dialogs().message(window, Dialogs::Icon::Warning, Dialogs::appTitle(),
+                              QStringLiteral("\"%1\" is not a server's address: it begins with "
+                                             "postgresql://. For a file, choose \"Change...\".")
+                                  .arg(uri));
+        return QString();
+    }
+    return uri;
+}

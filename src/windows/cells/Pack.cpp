@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "core/cells/Csv.h"
+#include "core/cells/DatabaseLocation.h"
 #include "core/cells/PackInput.h"
 #include "platform/Clock.h"
 #include "platform/widgets/BusyCursor.h"
@@ -164,6 +165,10 @@ QWidget* Pack::buildChoices() {
         button(box, QStringLiteral("BtnInventory"), QStringLiteral("&Change..."),
                QStringLiteral("Match cells from another inventory file"));
     connect(inventoryButton, &QPushButton::clicked, this, &Pack::chooseInventory);
+    auto* serverButton =
+        button(box, QStringLiteral("BtnServer"), QStringLiteral("&On a Server..."),
+               QStringLiteral("Match cells from a workshop's inventory on a PostgreSQL server"));
+    connect(serverButton, &QPushButton::clicked, this, &Pack::chooseServer);
 
     profileChoice_ = new QComboBox(box);
     profileChoice_->setObjectName(QStringLiteral("CboProfile"));
@@ -227,8 +232,9 @@ QWidget* Pack::buildChoices() {
     timeLabel->setBuddy(timeChoice_);
 
     grid->addWidget(new QLabel(QStringLiteral("Inventory:"), box), 0, 0);
-    grid->addWidget(inventoryLabel_, 0, 1, 1, 4);
-    grid->addWidget(inventoryButton, 0, 5);
+    grid->addWidget(inventoryLabel_, 0, 1, 1, 3);
+    grid->addWidget(inventoryButton, 0, 4);
+    grid->addWidget(serverButton, 0, 5);
     grid->addWidget(profileLabel, 1, 0);
     grid->addWidget(profileChoice_, 1, 1);
     grid->addWidget(verdictLabel, 1, 2);
@@ -253,7 +259,8 @@ bool Pack::openInventory(const QString& location) {
         return false;
     }
     inventory_ = std::move(opened);
-    inventoryLabel_->setText(QDir::toNativeSeparators(location));
+    inventoryLabel_->setText(
+        DatabaseLocation::IsServerUri(location) ? location : QDir::toNativeSeparators(location));
     loadProfiles();
     updateButtons();
     return true;
@@ -264,6 +271,14 @@ void Pack::chooseInventory() {
     const QString path = app().dialogs().saveFile(this, SortCells::fileFilter(), 1, false);
     if (self && !path.isEmpty() && !running()) {
         openInventory(path);
+    }
+}
+
+void Pack::chooseServer() {
+    QPointer<Pack> self(this);
+    const QString uri = AskServerAddress(app(), this, QString());
+    if (self && !uri.isEmpty() && !running()) {
+        openInventory(uri);
     }
 }
 

@@ -47,6 +47,7 @@ class Pack : public AppWindow {
     // False, after saying why, when it cannot be opened: the inventory open before stays.
     bool openInventory(const QString& location);
     void chooseInventory();
+    void chooseServer();
     Inventory& inventory() { return *inventory_; }
 
     void run();

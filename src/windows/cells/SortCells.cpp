@@ -25,7 +25,6 @@
 
 #include "core/cells/CaptureRecord.h"
 #include "core/cells/Csv.h"
-#include "core/cells/DatabaseLocation.h"
 #include "core/meter/Receiver.h"
 #include "platform/Clock.h"
 #include "platform/GridModel.h"
@@ -386,7 +385,7 @@ QWidget* SortCells::buildChoices() {
     inventoryButton_->setAutoDefault(true);
     connect(inventoryButton_, &QPushButton::clicked, this, &SortCells::chooseInventory);
     auto* inventoryCaption = new QLabel(QStringLiteral("Inventory:"), box);
-    serverButton_ = new QPushButton(QStringLiteral("Ser&ver..."), box);
+    serverButton_ = new QPushButton(QStringLiteral("&On a Server..."), box);
     serverButton_->setObjectName(QStringLiteral("BtnServer"));
     serverButton_->setToolTip(
         QStringLiteral("Keep the captures in a workshop's inventory on a PostgreSQL server"));
@@ -448,29 +447,11 @@ void SortCells::chooseInventory() {
 }
 
 void SortCells::chooseServer() {
-    const QString current =
-        inventory_->isServer() ? inventory_->location() : QStringLiteral("postgresql://");
     const QString uri =
-        app()
-            .dialogs()
-            .input(this,
-                   QStringLiteral("The inventory's server, as an address such as "
-                                  "postgresql://sorter@shop-server/cells (the password comes "
-                                  "from ~/.pgpass or PGPASSWORD):"),
-                   QStringLiteral("Inventory on a Server"), current)
-            .trimmed();
-    if (uri.isEmpty() || uri == u"postgresql://") {
-        return;
+        AskServerAddress(app(), this, inventory_->isServer() ? inventory_->location() : QString());
+    if (!uri.isEmpty()) {
+        openInventory(uri);
     }
-    if (!DatabaseLocation::IsServerUri(uri)) {
-        app().dialogs().message(this, Dialogs::Icon::Warning, Dialogs::appTitle(),
-                                QStringLiteral("\"%1\" is not a server's address: it begins "
-                                               "with postgresql://. For a file, choose "
-                                               "\"Change...\".")
-                                    .arg(uri));
-        return;
-    }
-    openInventory(uri);
 }
 
 void SortCells::showOthers() {
