@@ -262,6 +262,78 @@ void ExportsEveryMeasurement(Inventory& inventory) {
     QCOMPARE(reader.error(), QString());
 }
 
+// Takes `room` bytes, then refuses every write: a disk that fills up.
+class FullDevice : public QIODevice {
+  public:
+    explicit FullDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
+
+  protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override {
+        if (size > room_) {
+            setErrorString(QStringLiteral("no space left"));
+            return -1;
+        }
+        room_ -= size;
+        return size;
+    }
+
+  private:
+    qint64 room_;
+};
+
+// Enough rows for several of the export's blocks and of its reader's batches, made by the
+// database in one statement on either engine.
+void ExportsManyRowsInOrderAndStopsAtAFullDisk(Inventory& inventory) {
+    constexpr int Rows = 12000;
+    const auto where = DatabaseLocation::Parse(inventory.location(), nullptr);
+    QVERIFY(where);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(where->driver(), QStringLiteral("fill"));
+        where->configure(db);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        const QString numbers =
+            QStringLiteral(
+                "WITH RECURSIVE g(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM g WHERE n < %1) ")
+                .arg(Rows);
+        QVERIFY2(q.exec(numbers + QStringLiteral("INSERT INTO cells (id, notes) SELECT 'M' || "
+                                                 "(100000 + n), '' FROM g")),
+                 qPrintable(q.lastError().text()));
+        // Stored in the reverse of their time order, with a reason that must be quoted.
+        QVERIFY2(q.exec(numbers +
+                        QStringLiteral("INSERT INTO measurements (uuid, cell_id, time_ms, "
+                                       "utc_offset, milliohms, volts, ohm_text, ohm_unit, "
+                                       "volt_text, verdict, reasons, session, port, seq) SELECT "
+                                       "'u' || n, 'M' || (100000 + n), 1700000000000 - n, 0, 45, "
+                                       "3.6, '45.0', 'mOhm', '3.600', 'WARN', 'IR 45, high', 's', "
+                                       "'COM1', n FROM g")),
+                 qPrintable(q.lastError().text()));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    QVERIFY(inventory.rebuildLatest());
+    QCOMPARE(inventory.listCells().constFirst().latest->uuid, QStringLiteral("u1"));
+
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QVERIFY2(inventory.exportCsv(out), qPrintable(inventory.error()));
+    const QList<QByteArray> lines = out.data().split('\n');
+    QCOMPARE(lines.size(), Rows + 2);  // the header, the rows, and nothing after the last CR LF
+    QVERIFY(lines.constLast().isEmpty());
+    for (int i = 1; i <= Rows; i += 997) {
+        QVERIFY2(lines.at(i).startsWith("M" + QByteArray::number(100000 + Rows + 1 - i) + ','),
+                 lines.at(i).constData());
+        QVERIFY(lines.at(i).contains(",\"IR 45, high\","));
+    }
+
+    // The device fails after a block: the export says so and stops, and nothing is held.
+    FullDevice full(out.data().size() / 3);
+    QVERIFY(!inventory.exportCsv(full));
+    QCOMPARE(inventory.error(), QStringLiteral("no space left"));
+    QVERIFY(inventory.setNotes(QStringLiteral("M100001"), QStringLiteral("still writable")));
+}
+
 std::optional<ImportReport> Import(Inventory& inventory, const QByteArray& csv) {
     QBuffer buffer;
     buffer.setData(csv);
@@ -416,6 +488,8 @@ void InventoryCases::cases_data() {
     QTest::newRow("stored as given") << Case(StoredAsGiven);
     QTest::newRow("self-discharge since the first") << Case(SelfDischargeSinceTheFirst);
     QTest::newRow("export of every measurement") << Case(ExportsEveryMeasurement);
+    QTest::newRow("export of many rows, and at a full disk")
+        << Case(ExportsManyRowsInOrderAndStopsAtAFullDisk);
     QTest::newRow("capacity import") << Case(ImportsCapacities);
     QTest::newRow("profiles") << Case(ProfilesAddReplaceRemove);
     QTest::newRow("cells for the matcher, and a pack") << Case(LoadsCellsAndSavesAPack);
