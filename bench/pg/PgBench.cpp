@@ -154,7 +154,8 @@ int main(int argc, char* argv[]) {
         Inventory file;
         const QString fileName = dir.filePath(QStringLiteral("loading.sqlite"));
         const QString uri = location->uriFor(QStringLiteral("loading"));
-        if (!server.open(uri) || !file.open(fileName) || !Fill(uri) || !Fill(fileName)) {
+        if (!server.open(uri) || !file.open(fileName) || !Fill(uri) || !Fill(fileName) ||
+            !server.rebuildLatest() || !file.rebuildLatest()) {
             BenchTable::FailedRow(QStringLiteral("Loading the pack matcher's cells"),
                                   server.error() + file.error());
             status = 1;

@@ -152,27 +152,39 @@ Exit RunCells(const Arguments& arguments, Console& console) {
     }
 
     if (action == u"list") {
-        QByteArray out;
-        for (const CellSummary& summary : inventory.listCells()) {
+        // Streamed: each line appended to one text, which goes out as UTF-8 a block at a time.
+        constexpr qsizetype Block = 256 * 1024;
+        QString text;
+        text.reserve(Block + 1024);
+        const auto field = [&](const QString& value) {
+            text += value;
+            text += u'\t';
+        };
+        const bool listed = inventory.forEachCell([&](const CellSummary& summary) {
             const Cell& cell = summary.cell;
-            QStringList fields{cell.id, orDash(cell.profile), optionalOrDash(cell.capacityMah)};
+            field(cell.id);
+            field(orDash(cell.profile));
+            field(optionalOrDash(cell.capacityMah));
             if (summary.latest) {
                 const Measurement& m = *summary.latest;
-                fields << TextRules::IsoTime(m.time) << numberOrDash(m.milliohms)
-                       << numberOrDash(m.volts) << VerdictName(m.verdict) << orDash(m.bin)
-                       << orDash(BenchName(m));
+                field(TextRules::IsoTime(m.time));
+                field(numberOrDash(m.milliohms));
+                field(numberOrDash(m.volts));
+                field(VerdictName(m.verdict));
+                field(orDash(m.bin));
+                text += orDash(BenchName(m));
             } else {
-                fields << QStringLiteral("-") << QStringLiteral("-") << QStringLiteral("-")
-                       << QStringLiteral("-") << QStringLiteral("-") << QStringLiteral("-");
+                text += QStringLiteral("-\t-\t-\t-\t-\t-");
             }
-            out += fields.join(u'\t').toUtf8() + '\n';
-            if (out.size() > 64 * 1024) {
-                Console::outBytes(out);
-                out.clear();
+            text += u'\n';
+            if (text.size() > Block) {
+                Console::outBytes(text.toUtf8());
+                text.resize(0);
             }
-        }
-        Console::outBytes(out);
-        if (!inventory.error().isEmpty()) {
+            return true;
+        });
+        Console::outBytes(text.toUtf8());
+        if (!listed) {
             console.message(QStringLiteral("cells: ") + inventory.error());
             return Exit::Failure;
         }

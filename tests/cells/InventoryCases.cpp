@@ -132,6 +132,37 @@ void ReplaceMarksTheEarlierDeleted(Inventory& inventory) {
     QCOMPARE(inventory.listCells().first().latest->milliohms, 40.0);
 }
 
+// The list's latest is the newest by time and then by order in its session, whatever order the
+// measurements were stored in (a bench that was away uploads older ones later), and follows a
+// replace that marks another cell's measurement deleted.
+void LatestIsTheNewestNotTheLastStored(Inventory& inventory) {
+    const QDateTime noon(QDate(2026, 3, 2), QTime(12, 0), Qt::UTC);
+    NewMeasurement later = Capture(QStringLiteral("L1"), 41.0);
+    later.time = noon;
+    Add(inventory, later);
+    NewMeasurement older = Capture(QStringLiteral("L1"), 42.0);
+    older.time = noon.addSecs(-3600);
+    Add(inventory, older);
+    NewMeasurement sameMoment = Capture(QStringLiteral("L1"), 43.0);
+    sameMoment.time = noon;  // the same millisecond, later in the session
+    Add(inventory, sameMoment);
+    QCOMPARE(inventory.listCells().first().latest->milliohms, 43.0);
+
+    const QString wrong = LastUuid(inventory, Add(inventory, Capture(QStringLiteral("L2"), 50.0)));
+    // The capture was meant for L3: stored there, L2's measurement marked deleted.
+    QCOMPARE(Add(inventory, Capture(QStringLiteral("L3"), 51.0), wrong), QStringLiteral("L3"));
+    const QVector<CellSummary> cells = inventory.listCells();
+    QCOMPARE(cells.size(), 3);
+    QCOMPARE(cells.at(1).cell.id, QStringLiteral("L2"));
+    QVERIFY(!cells.at(1).latest);
+    QCOMPARE(cells.at(2).latest->milliohms, 51.0);
+    QVERIFY(inventory.setDeleted(wrong, false));
+    QCOMPARE(inventory.listCells().at(1).latest->uuid, wrong);
+    CellFilter any;
+    any.capacityKnown = false;
+    QCOMPARE(inventory.loadCells(any).size(), 3);
+}
+
 void StoredAsGiven(Inventory& inventory) {
     NewMeasurement m = Capture(QStringLiteral("K-7"), 1234.0, NaN);
     m.ohmUnit = QStringLiteral("Ohm");
@@ -229,6 +260,78 @@ void ExportsEveryMeasurement(Inventory& inventory) {
     QCOMPARE(fields.at(column("deleted")), QStringLiteral("true"));
     QVERIFY(!reader.next(fields));
     QCOMPARE(reader.error(), QString());
+}
+
+// Takes `room` bytes, then refuses every write: a disk that fills up.
+class FullDevice : public QIODevice {
+  public:
+    explicit FullDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
+
+  protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override {
+        if (size > room_) {
+            setErrorString(QStringLiteral("no space left"));
+            return -1;
+        }
+        room_ -= size;
+        return size;
+    }
+
+  private:
+    qint64 room_;
+};
+
+// Enough rows for several of the export's blocks and of its reader's batches, made by the
+// database in one statement on either engine.
+void ExportsManyRowsInOrderAndStopsAtAFullDisk(Inventory& inventory) {
+    constexpr int Rows = 12000;
+    const auto where = DatabaseLocation::Parse(inventory.location(), nullptr);
+    QVERIFY(where);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(where->driver(), QStringLiteral("fill"));
+        where->configure(db);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        const QString numbers =
+            QStringLiteral(
+                "WITH RECURSIVE g(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM g WHERE n < %1) ")
+                .arg(Rows);
+        QVERIFY2(q.exec(numbers + QStringLiteral("INSERT INTO cells (id, notes) SELECT 'M' || "
+                                                 "(100000 + n), '' FROM g")),
+                 qPrintable(q.lastError().text()));
+        // Stored in the reverse of their time order, with a reason that must be quoted.
+        QVERIFY2(q.exec(numbers +
+                        QStringLiteral("INSERT INTO measurements (uuid, cell_id, time_ms, "
+                                       "utc_offset, milliohms, volts, ohm_text, ohm_unit, "
+                                       "volt_text, verdict, reasons, session, port, seq) SELECT "
+                                       "'u' || n, 'M' || (100000 + n), 1700000000000 - n, 0, 45, "
+                                       "3.6, '45.0', 'mOhm', '3.600', 'WARN', 'IR 45, high', 's', "
+                                       "'COM1', n FROM g")),
+                 qPrintable(q.lastError().text()));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    QVERIFY(inventory.rebuildLatest());
+    QCOMPARE(inventory.listCells().constFirst().latest->uuid, QStringLiteral("u1"));
+
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QVERIFY2(inventory.exportCsv(out), qPrintable(inventory.error()));
+    const QList<QByteArray> lines = out.data().split('\n');
+    QCOMPARE(lines.size(), Rows + 2);  // the header, the rows, and nothing after the last CR LF
+    QVERIFY(lines.constLast().isEmpty());
+    for (int i = 1; i <= Rows; i += 997) {
+        QVERIFY2(lines.at(i).startsWith("M" + QByteArray::number(100000 + Rows + 1 - i) + ','),
+                 lines.at(i).constData());
+        QVERIFY(lines.at(i).contains(",\"IR 45, high\","));
+    }
+
+    // The device fails after a block: the export says so and stops, and nothing is held.
+    FullDevice full(out.data().size() / 3);
+    QVERIFY(!inventory.exportCsv(full));
+    QCOMPARE(inventory.error(), QStringLiteral("no space left"));
+    QVERIFY(inventory.setNotes(QStringLiteral("M100001"), QStringLiteral("still writable")));
 }
 
 std::optional<ImportReport> Import(Inventory& inventory, const QByteArray& csv) {
@@ -380,9 +483,13 @@ void InventoryCases::cases_data() {
     QTest::newRow("one UUID is stored once") << Case(SameUuidIsStoredOnce);
     QTest::newRow("undo marks deleted and back") << Case(UndoMarksDeletedAndBack);
     QTest::newRow("replace marks the earlier deleted") << Case(ReplaceMarksTheEarlierDeleted);
+    QTest::newRow("latest is the newest, not the last stored")
+        << Case(LatestIsTheNewestNotTheLastStored);
     QTest::newRow("stored as given") << Case(StoredAsGiven);
     QTest::newRow("self-discharge since the first") << Case(SelfDischargeSinceTheFirst);
     QTest::newRow("export of every measurement") << Case(ExportsEveryMeasurement);
+    QTest::newRow("export of many rows, and at a full disk")
+        << Case(ExportsManyRowsInOrderAndStopsAtAFullDisk);
     QTest::newRow("capacity import") << Case(ImportsCapacities);
     QTest::newRow("profiles") << Case(ProfilesAddReplaceRemove);
     QTest::newRow("cells for the matcher, and a pack") << Case(LoadsCellsAndSavesAPack);
@@ -452,6 +559,74 @@ void InventoryCases::migrationFromTheFirstSchema() {
     inventory.close();
     QVERIFY(inventory.open(path));  // opened again: nothing left to do
     QCOMPARE(inventory.cell(QStringLiteral("C0008"))->measurements.size(), 1);
+}
+
+void InventoryCases::migrationFromTheSecondSchema() {
+    const QString location = fresh_(QStringLiteral("second schema"));
+    const auto where = DatabaseLocation::Parse(location, nullptr);
+    QVERIFY(where);
+    struct Row {
+        const char* uuid;
+        const char* cell;
+        qint64 timeMs;
+        int seq;
+        int deleted;
+    };
+    // A: the newest is deleted, the one before it is at the same moment as an older, later in
+    // its session. B: every one deleted. C: none at all.
+    const Row rows[] = {
+        {"a-1", "A", 1000, 1, 0}, {"a-2", "A", 2000, 1, 0}, {"a-3", "A", 2000, 2, 0},
+        {"a-4", "A", 3000, 1, 1}, {"b-1", "B", 1000, 1, 1},
+    };
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(where->driver(), QStringLiteral("raw"));
+        where->configure(db);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)")));
+        for (const int version : {1, 2}) {
+            for (const QString& statement : Inventory::MigrationStatements(version)) {
+                QVERIFY2(q.exec(statement), qPrintable(q.lastError().text()));
+            }
+        }
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO schema_version (version) VALUES (2)")));
+        QVERIFY(q.exec(QStringLiteral(
+            "INSERT INTO cells (id, capacity_mah) VALUES ('A', 2500), ('B', 2600), ('C', 2700)")));
+        QVERIFY(q.prepare(QStringLiteral(
+            "INSERT INTO measurements (uuid, cell_id, time_ms, utc_offset, milliohms, volts, "
+            "ohm_text, ohm_unit, volt_text, verdict, reasons, session, port, seq, deleted) "
+            "VALUES (?, ?, ?, 0, 30, 3.9, '30', 'mOhm', '3.900', 'PASS', '', 's', 'COM1', ?, ?)")));
+        for (const Row& row : rows) {
+            q.addBindValue(QString::fromLatin1(row.uuid));
+            q.addBindValue(QString::fromLatin1(row.cell));
+            q.addBindValue(row.timeMs);
+            q.addBindValue(row.seq);
+            q.addBindValue(row.deleted);
+            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+
+    Inventory inventory;
+    QVERIFY2(inventory.open(location), qPrintable(inventory.error()));
+    QCOMPARE(inventory.schemaVersion(), Inventory::SchemaVersion);
+    const QVector<CellSummary> cells = inventory.listCells();
+    QCOMPARE(cells.size(), 3);
+    QCOMPARE(cells.at(0).latest->uuid, QStringLiteral("a-3"));
+    QVERIFY(!cells.at(1).latest);
+    QVERIFY(!cells.at(2).latest);
+    CellFilter any;
+    any.capacityKnown = false;
+    QCOMPARE(inventory.loadCells(any).size(), 1);
+    // Kept in step from here on.
+    QVERIFY(inventory.setDeleted(QStringLiteral("a-4"), false));
+    QCOMPARE(inventory.listCells().first().latest->uuid, QStringLiteral("a-4"));
+    QVERIFY(inventory.setDeleted(QStringLiteral("b-1"), false));
+    QCOMPARE(inventory.listCells().at(1).latest->uuid, QStringLiteral("b-1"));
+    inventory.close();
+    QVERIFY(inventory.open(location));  // opened again: nothing left to do
+    QCOMPARE(inventory.listCells().at(1).latest->uuid, QStringLiteral("b-1"));
 }
 
 void InventoryCases::newerSchemaIsRefused() {
@@ -585,4 +760,12 @@ void InventoryCases::twoWritersOnOneInventory() {
         }
     }
     QCOMPARE(fresh.size(), 2 * PerWriter - 2 * (PerWriter / 5));
+    // Both wrote to the typed cells at once: each cell's latest is still its newest.
+    for (const CellSummary& summary : inventory.listCells()) {
+        const auto detail = inventory.cell(summary.cell.id);
+        QVERIFY(detail && summary.latest);
+        const Measurement& newest = detail->measurements.constLast();
+        QCOMPARE(summary.latest->time, newest.time);
+        QCOMPARE(summary.latest->sequence, newest.sequence);
+    }
 }

@@ -24,6 +24,7 @@ class InventoryCases : public QObject {
     void cases_data();
     void cases();
     void migrationFromTheFirstSchema();
+    void migrationFromTheSecondSchema();
     void newerSchemaIsRefused();
     void notAnInventory();
     void twoWritersOnOneInventory();

@@ -183,6 +183,12 @@ void TestTextRules::isoTime_data() {
                          << "1999-12-31T23:59:59.999+00:00";
     QTest::newRow("year before 1000")
         << QDateTime(QDate(800, 1, 2), QTime(3, 4, 5), Qt::UTC) << "0800-01-02T03:04:05.000+00:00";
+    QTest::newRow("west by less than an hour")
+        << QDateTime(day, QTime(9, 8, 7, 60), Qt::OffsetFromUTC, -1800)
+        << "2021-07-01T09:08:07.060-00:30";
+    QTest::newRow("furthest east")
+        << QDateTime(QDate(9999, 12, 31), QTime(23, 0), Qt::OffsetFromUTC, 14 * 3600)
+        << "9999-12-31T23:00:00.000+14:00";
 }
 
 void TestTextRules::isoTime() {

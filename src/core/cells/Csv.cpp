@@ -3,43 +3,59 @@
 #include <QIODevice>
 #include <QLocale>
 #include <QStringDecoder>
+#include <QVarLengthArray>
 #include <cmath>
 
 namespace Csv {
 
 namespace {
 
-bool needsQuotes(const QString& field) {
-    for (const QChar c : field) {
-        if (c == u',' || c == u'"' || c == u'\r' || c == u'\n') {
-            return true;
-        }
-    }
-    return false;
-}
-
 constexpr qsizetype ReadChunk = 64 * 1024;
-constexpr qsizetype WriteBlock = 64 * 1024;
+// An export of a million rows goes to the device in few, large writes.
+constexpr qsizetype WriteBlock = 1024 * 1024;
+
+void appendField(QByteArray& out, QStringView field) {
+    bool ascii = true;
+    bool quotes = false;
+    for (const QChar c : field) {
+        const char16_t u = c.unicode();
+        ascii = ascii && u < 0x80;
+        quotes = quotes || u == u',' || u == u'"' || u == u'\r' || u == u'\n';
+    }
+    if (quotes) {
+        QString quoted = field.toString();
+        quoted.replace(u'"', QStringLiteral("\"\""));
+        out += '"';
+        out += quoted.toUtf8();
+        out += '"';
+    } else if (ascii) {
+        // Nearly every field: its characters are its bytes, copied without a UTF-8 copy first.
+        const qsizetype at = out.size();
+        out.resize(at + field.size());
+        char* to = out.data() + at;
+        for (const QChar c : field) {
+            *to++ = char(c.unicode());
+        }
+    } else {
+        out += field.toUtf8();
+    }
+}
 
 }  // namespace
 
-void AppendRow(QByteArray& out, const QStringList& fields) {
-    for (qsizetype i = 0; i < fields.size(); ++i) {
+void AppendRow(QByteArray& out, std::span<const QStringView> fields) {
+    for (size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) {
             out += ',';
         }
-        const QString& field = fields.at(i);
-        if (needsQuotes(field)) {
-            QString quoted = field;
-            quoted.replace(u'"', QStringLiteral("\"\""));
-            out += '"';
-            out += quoted.toUtf8();
-            out += '"';
-        } else {
-            out += field.toUtf8();
-        }
+        appendField(out, fields[i]);
     }
     out += "\r\n";
+}
+
+void AppendRow(QByteArray& out, const QStringList& fields) {
+    const QVarLengthArray<QStringView, 32> views(fields.begin(), fields.end());
+    AppendRow(out, std::span<const QStringView>(views.data(), size_t(views.size())));
 }
 
 QByteArray Row(const QStringList& fields) {
@@ -67,6 +83,11 @@ bool ParseNumber(const QString& text, double& value) {
 }
 
 bool Writer::write(const QStringList& fields) {
+    const QVarLengthArray<QStringView, 32> views(fields.begin(), fields.end());
+    return write(std::span<const QStringView>(views.data(), size_t(views.size())));
+}
+
+bool Writer::write(std::span<const QStringView> fields) {
     if (!error_.isEmpty()) {
         return false;
     }
@@ -82,7 +103,7 @@ bool Writer::flush() {
         error_ = device_.errorString();
         return false;
     }
-    pending_.clear();
+    pending_.resize(0);  // keeps its room for the next block
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <span>
 
 class QIODevice;
 
@@ -15,6 +17,7 @@ namespace Csv {
 QByteArray Row(const QStringList& fields);
 // The same, appended to `out`.
 void AppendRow(QByteArray& out, const QStringList& fields);
+void AppendRow(QByteArray& out, std::span<const QStringView> fields);
 // A number in the shortest text that reads back to the same double, "." decimals; empty for NaN.
 QString Number(double value);
 // A number read back: the C locale's syntax only; false for anything else.
@@ -30,6 +33,7 @@ class Writer {
     Writer& operator=(const Writer&) = delete;
     // False once a write failed; error() says why.
     bool write(const QStringList& fields);
+    bool write(std::span<const QStringView> fields);
     bool flush();
     QString error() const { return error_; }
 

@@ -26,6 +26,13 @@ constexpr int BusyTimeoutMs = 30000;
 constexpr int IdDigits = 4;
 constexpr double MsPerDay = 86400000.0;
 
+// A cell's latest measurement that is not deleted, kept in cells.latest so that a list of every
+// cell finds it by its key instead of searching each cell's measurements. Every write that adds
+// a measurement or marks one deleted sets it again through this, in the same transaction.
+const QString SetLatest = QStringLiteral(
+    "UPDATE cells SET latest = (SELECT x.uuid FROM measurements x WHERE x.cell_id = cells.id AND "
+    "x.deleted = 0 ORDER BY x.time_ms DESC, x.seq DESC LIMIT 1)");
+
 // Each migration takes the schema from the version before it to its own number. The first is
 // the schema as it was first released and is never changed.
 const QStringList Migrations[] = {
@@ -73,6 +80,10 @@ const QStringList Migrations[] = {
         QStringLiteral("CREATE INDEX measurements_by_session ON measurements (session, seq)"),
         QStringLiteral("CREATE INDEX cells_by_pack ON cells (pack)"),
     },
+    {
+        QStringLiteral("ALTER TABLE cells ADD COLUMN latest VARCHAR(36)"),
+        SetLatest,
+    },
 };
 static_assert(std::size(Migrations) == Inventory::SchemaVersion);
 
@@ -86,16 +97,14 @@ const QString CellColumns =
     QStringLiteral("c.id, c.profile, c.capacity_mah, c.notes, c.pack, c.pack_group, c.pack_slot");
 constexpr int CellColumnCount = 7;
 
-// The latest measurement of cell c that is not deleted, found through measurements_latest.
-const QString LatestJoin = QStringLiteral(
-    " LEFT JOIN measurements m ON m.uuid = (SELECT x.uuid FROM measurements x WHERE x.cell_id = "
-    "c.id AND x.deleted = 0 ORDER BY x.time_ms DESC, x.seq DESC LIMIT 1)");
-// The same on PostgreSQL, whose planner cannot look a join's row up by a correlated subquery's
-// result and would compare every cell with every measurement; a lateral join finds each through
-// measurements_by_cell. SQLite has no LATERAL.
-const QString LatestJoinServer = QStringLiteral(
-    " LEFT JOIN LATERAL (SELECT x.* FROM measurements x WHERE x.cell_id = c.id AND x.deleted = 0 "
-    "ORDER BY x.time_ms DESC, x.seq DESC LIMIT 1) m ON TRUE");
+// The latest measurement of cell c that is not deleted.
+const QString LatestJoin = QStringLiteral(" LEFT JOIN measurements m ON m.uuid = c.latest");
+// The cells whose latest SetLatest sets again: one by its ID, or the one a measurement is of.
+const QString CellById = QStringLiteral(" WHERE id = ?");
+const QString CellOfMeasurement =
+    QStringLiteral(" WHERE id IN (SELECT cell_id FROM measurements WHERE uuid = ?)");
+
+const QString SetCapacity = QStringLiteral("UPDATE cells SET capacity_mah = ? WHERE id = ?");
 
 QVariant number(double value) {
     return std::isfinite(value) ? QVariant(value) : QVariant(QMetaType::fromType<double>());
@@ -727,6 +736,10 @@ QString Inventory::add(const NewMeasurement& measurement, const QString& replace
         return abandon();
     }
     query.finish();
+    if (!setLatest(CellById, id) ||
+        (!replaces.isEmpty() && !setLatest(CellOfMeasurement, replaces))) {
+        return abandon();
+    }
     return commit() ? id : QString();
 }
 
@@ -746,6 +759,10 @@ bool Inventory::setDeleted(const QString& uuid, bool deleted) {
     if (query.numRowsAffected() != 1) {
         rollback();
         error_ = QStringLiteral("no measurement %1").arg(uuid);
+        return false;
+    }
+    if (!setLatest(CellOfMeasurement, uuid)) {
+        rollback();
         return false;
     }
     return commit();
@@ -792,24 +809,35 @@ std::optional<double> Inventory::SelfDischarge(const Measurement& first, double 
     return (first.volts - volts) * 1000.0 / days;
 }
 
-QVector<CellSummary> Inventory::listCells() {
-    QVector<CellSummary> cells;
+bool Inventory::forEachCell(const std::function<bool(const CellSummary&)>& row) {
     QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT ") + CellColumns + QStringLiteral(", ") +
-                  MeasurementColumns + QStringLiteral(" FROM cells c") +
-                  (server_ ? LatestJoinServer : LatestJoin) + QStringLiteral(" ORDER BY c.id"));
+                  MeasurementColumns + QStringLiteral(" FROM cells c") + LatestJoin +
+                  QStringLiteral(" ORDER BY c.id"));
     if (!exec(query)) {
-        return cells;
+        return false;
     }
+    CellSummary summary;
     while (query.next()) {
-        CellSummary summary;
         summary.cell = cellAt(query);
+        summary.latest.reset();
         if (!query.value(CellColumnCount).isNull()) {
             summary.latest = measurementAt(query, CellColumnCount);
         }
-        cells.append(std::move(summary));
+        if (!row(summary)) {
+            break;
+        }
     }
+    return true;
+}
+
+QVector<CellSummary> Inventory::listCells() {
+    QVector<CellSummary> cells;
+    forEachCell([&](const CellSummary& summary) {
+        cells.append(summary);
+        return true;
+    });
     return cells;
 }
 
@@ -848,13 +876,21 @@ std::optional<CellDetail> Inventory::cell(const QString& id) {
 }
 
 bool Inventory::setCapacity(const QString& id, std::optional<double> capacityMah) {
+    return updateCell(id, SetCapacity, optionalNumber(capacityMah));
+}
+
+bool Inventory::setNotes(const QString& id, const QString& notes) {
+    return updateCell(id, QStringLiteral("UPDATE cells SET notes = ? WHERE id = ?"), text(notes));
+}
+
+bool Inventory::updateCell(const QString& id, const QString& statement, const QVariant& value) {
     error_.clear();
     if (!begin()) {
         return false;
     }
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("UPDATE cells SET capacity_mah = ? WHERE id = ?"));
-    query.addBindValue(optionalNumber(capacityMah));
+    query.prepare(statement);
+    query.addBindValue(value);
     query.addBindValue(id);
     if (!exec(query) || query.numRowsAffected() != 1) {
         error_ = error_.isEmpty() ? QStringLiteral("no cell %1").arg(id) : error_;
@@ -864,19 +900,32 @@ bool Inventory::setCapacity(const QString& id, std::optional<double> capacityMah
     return commit();
 }
 
-bool Inventory::setNotes(const QString& id, const QString& notes) {
+bool Inventory::setLatest(const QString& which, const QVariant& value) {
+    QSqlQuery query(database());
+    if (server_) {
+        // Locks the cells first: the statement after it then reads with a snapshot of its own,
+        // taken once another bench's transaction on the same cell has committed, and sees that
+        // bench's measurement too. A file has its write lock from begin().
+        query.prepare(QStringLiteral("UPDATE cells SET latest = latest") + which);
+        query.addBindValue(value);
+        if (!exec(query)) {
+            return false;
+        }
+    }
+    query.prepare(SetLatest + which);
+    query.addBindValue(value);
+    return exec(query);
+}
+
+bool Inventory::rebuildLatest() {
     error_.clear();
     if (!begin()) {
         return false;
     }
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("UPDATE cells SET notes = ? WHERE id = ?"));
-    query.addBindValue(text(notes));
-    query.addBindValue(id);
-    if (!exec(query) || query.numRowsAffected() != 1) {
-        error_ = error_.isEmpty() ? QStringLiteral("no cell %1").arg(id) : error_;
+    if (!query.exec(SetLatest)) {
         rollback();
-        return false;
+        return fail(QStringLiteral("cannot find the cells' latest measurements"), query);
     }
     return commit();
 }
@@ -906,23 +955,36 @@ QStringList Inventory::ExportHeader() {
             QStringLiteral("uuid")};
 }
 
+namespace {
+
+// The export's fields of a measurement in their order, handed to `use` as one array: the one
+// home of the export's row, for a list of fields and for the bytes appended straight.
+template <typename Use>
+auto WithExportFields(const Measurement& m, Use&& use) {
+    const QString time = TextRules::IsoTime(m.time);
+    const QString milliohms = Csv::Number(m.milliohms);
+    const QString volts = Csv::Number(m.volts);
+    const QString verdict = VerdictName(m.verdict);
+    const QString reasons = m.reasons.join(QStringLiteral("; "));
+    const QString remeasure = boolText(m.remeasure);
+    const QString deleted = boolText(m.deleted);
+    const QStringView fields[] = {m.cellId,   time,    milliohms, volts, m.ohmText, m.ohmUnit,
+                                  m.voltText, verdict, reasons,   m.bin, remeasure, deleted,
+                                  m.session,  m.host,  m.port,    m.uuid};
+    return use(std::span<const QStringView>(fields));
+}
+
+}  // namespace
+
 QStringList Inventory::ExportRow(const Measurement& m) {
-    return {m.cellId,
-            TextRules::IsoTime(m.time),
-            Csv::Number(m.milliohms),
-            Csv::Number(m.volts),
-            m.ohmText,
-            m.ohmUnit,
-            m.voltText,
-            VerdictName(m.verdict),
-            m.reasons.join(QStringLiteral("; ")),
-            m.bin,
-            boolText(m.remeasure),
-            boolText(m.deleted),
-            m.session,
-            m.host,
-            m.port,
-            m.uuid};
+    return WithExportFields(m, [](std::span<const QStringView> fields) {
+        QStringList row;
+        row.reserve(qsizetype(fields.size()));
+        for (const QStringView field : fields) {
+            row.append(field.toString());
+        }
+        return row;
+    });
 }
 
 bool Inventory::exportCsv(QIODevice& device) {
@@ -931,8 +993,10 @@ bool Inventory::exportCsv(QIODevice& device) {
         error_ = writer.error();
         return false;
     }
-    const bool read =
-        forEachMeasurement([&](const Measurement& m) { return writer.write(ExportRow(m)); });
+    const bool read = forEachMeasurement([&](const Measurement& m) {
+        return WithExportFields(
+            m, [&](std::span<const QStringView> fields) { return writer.write(fields); });
+    });
     if (!writer.flush()) {
         error_ = writer.error();
         return false;
@@ -957,7 +1021,7 @@ std::optional<ImportReport> Inventory::importCapacity(QIODevice& device) {
         return std::nullopt;
     }
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("UPDATE cells SET capacity_mah = ? WHERE id = ?"));
+    query.prepare(SetCapacity);
     ImportReport report;
     while (reader.next(fields)) {
         if (fields.size() == 1 && fields.at(0).isEmpty()) {
@@ -1143,8 +1207,7 @@ QVector<MatchCell> Inventory::loadCells(const CellFilter& filter) {
     QString sql = QStringLiteral(
                       "SELECT c.id, c.capacity_mah, m.milliohms, m.volts, m.verdict "
                       "FROM cells c") +
-                  (server_ ? LatestJoinServer : LatestJoin) +
-                  QStringLiteral(" WHERE m.uuid IS NOT NULL");
+                  LatestJoin + QStringLiteral(" WHERE m.uuid IS NOT NULL");
     if (!filter.profile.isEmpty()) {
         sql += QStringLiteral(" AND c.profile = ?");
     }

@@ -13,14 +13,15 @@
 class QIODevice;
 class QSqlDatabase;
 class QSqlQuery;
+class QVariant;
 
-// One measurement to be stored: a capture with its verdict, its place and its moment.
-struct NewMeasurement {
-    QString cellId;  // empty: the next free number for `prefix`
-    QString prefix = QStringLiteral("C");
-    QString profile;  // the cell's profile when the cell is new; may be empty
-    QDateTime time;   // the moment of the capture; stored in UTC with its offset
-    double milliohms = 0;
+// What a capture to be stored and a stored measurement have in common.
+struct MeasurementFields {
+    QString uuid;          // to store: empty for a new one; given, a capture stored under it is not
+                           // stored again
+    QString cellId;        // to store: empty for the next free number of the prefix
+    QDateTime time;        // stored in UTC with its offset; read back at that offset
+    double milliohms = 0;  // NaN when not measured
     double volts = 0;
     QString ohmText;
     QString ohmUnit;
@@ -32,27 +33,17 @@ struct NewMeasurement {
     QString host;     // the bench: its host name and port
     QString port;
     bool remeasure = false;
-    QString uuid;  // empty: a new one; given, a capture already stored under it is not stored again
+};
+
+// One measurement to be stored: a capture with its verdict, its place and its moment.
+struct NewMeasurement : MeasurementFields {
+    QString prefix = QStringLiteral("C");
+    QString profile;  // the cell's profile when the cell is new; may be empty
 };
 
 // A stored measurement.
-struct Measurement {
-    QString uuid;
-    QString cellId;
-    QDateTime time;        // UTC moment shown at its stored offset (QDateTime with that offset)
-    double milliohms = 0;  // NaN when not measured
-    double volts = 0;
-    QString ohmText;
-    QString ohmUnit;
-    QString voltText;
-    Verdict verdict = Verdict::Pass;
-    QStringList reasons;
-    QString bin;
-    QString session;
+struct Measurement : MeasurementFields {
     int sequence = 0;  // order within the session
-    QString host;
-    QString port;
-    bool remeasure = false;
     bool deleted = false;
 };
 
@@ -115,7 +106,7 @@ struct ImportReport {
 // Every write is one transaction, committed before the call returns.
 class Inventory {
   public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
 
     Inventory();
     ~Inventory();
@@ -166,6 +157,9 @@ class Inventory {
 
     // Every cell with its latest measurement, in ID order, in one query.
     QVector<CellSummary> listCells();
+    // The same streamed to `row`, which returns false to stop: a list of every cell never sits
+    // in memory whole. False with error() when the query failed.
+    bool forEachCell(const std::function<bool(const CellSummary&)>& row);
     std::optional<CellDetail> cell(const QString& id);
     // The latest measurements of every bench, newest first, at most `limit`, leaving out those
     // taken on `exceptHost` (empty: none left out) at `exceptPort` (empty: at any port); deleted
@@ -174,6 +168,9 @@ class Inventory {
                                             const QString& exceptPort = QString());
     bool setCapacity(const QString& id, std::optional<double> capacityMah);
     bool setNotes(const QString& id, const QString& notes);
+    // Finds every cell's latest measurement again, in one transaction: for an inventory filled
+    // by other means than add().
+    bool rebuildLatest();
 
     // Every measurement (deleted ones too), in time order, streamed to `row`; `row` returns
     // false to stop. False with error() when the query failed.
@@ -218,6 +215,10 @@ class Inventory {
     std::optional<qint64> takeNumbers(const QString& prefix, int count);
     bool openServer(const QString& location);
     QString insertMeasurement(const NewMeasurement& m, const QString& cellId);
+    // One UPDATE of a cell's column, `statement` binding the value and then the ID.
+    bool updateCell(const QString& id, const QString& statement, const QVariant& value);
+    // Sets the latest measurement again of the cells `which` picks with `value` bound.
+    bool setLatest(const QString& which, const QVariant& value);
 
     QString connection_;
     QString pendingProfile_;  // the profile a cell made by add() gets
