@@ -5,5 +5,6 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    return RunTests<TestSessionTable, TestSortWindow, TestSortKeys, TestPackWindow>(argc, argv);
+    return RunTests<TestSessionTable, TestSortWindow, TestSortKeys, TestPackWindow,
+                    TestProfileEditor>(argc, argv);
 }

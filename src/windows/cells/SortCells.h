@@ -57,6 +57,8 @@ class SortCells : public AppWindow {
     void print();
     // Lets the person pick another inventory file.
     void chooseInventory();
+    // Opens the profile editor on this window's inventory; the choice follows its changes.
+    void editProfiles();
 
     QAction* toolbarButton(const QString& key) const { return buttons_.value(key); }
     QLineEdit* idField() const { return idField_; }
@@ -135,6 +137,7 @@ class SortCells : public AppWindow {
     QLineEdit* idField_ = nullptr;
     QLineEdit* prefixField_ = nullptr;
     QComboBox* profileChoice_ = nullptr;
+    QPushButton* profilesButton_ = nullptr;
     QLabel* nextLabel_ = nullptr;
     QLabel* limitsLabel_ = nullptr;
     QSpinBox* settleChoice_ = nullptr;
