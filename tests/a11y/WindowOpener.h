@@ -7,6 +7,7 @@
 #include "platform/widgets/Grid.h"
 #include "shell/Port.h"
 #include "windows/cells/Pack.h"
+#include "windows/cells/ProfileEditor.h"
 #include "windows/cells/SortCells.h"
 #include "windows/graphs/ListPlot2.h"
 #include "windows/graphs/Plot2Range.h"
@@ -58,7 +59,7 @@ class WindowOpener {
             rig.click(QStringLiteral("List"));
             return rig.app.windows().find<List>();
         }
-        if (name == u"SortCells") {
+        if (name == u"SortCells" || name == u"ProfileEditor") {
             // The inventory in its default place, under a data folder of the test's own.
             qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
             rig.click(QStringLiteral("Sort"));
@@ -66,7 +67,11 @@ class WindowOpener {
             // The steady reading is captured once: the labels show a result.
             const bool captured =
                 sort && QTest::qWaitFor([sort] { return sort->session().rowCount() > 0; }, 10000);
-            return captured ? sort : nullptr;
+            if (!captured || name == u"SortCells") {
+                return captured ? sort : nullptr;
+            }
+            sort->findChild<QPushButton*>(QStringLiteral("BtnProfiles"))->click();
+            return rig.app.windows().find<ProfileEditor>();
         }
         if (name == u"Pack") {
             qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
@@ -124,9 +129,9 @@ class WindowOpener {
 
     // Every window of the program, by object name.
     static QStringList names() {
-        return {"Port",       "SerialDevices", "Panel",     "List",     "RealTimeX",
-                "RealTimeY",  "RealTimeRange", "Memory",    "DataList", "ListPlot2",
-                "Plot2Range", "FileList",      "SortCells", "Pack"};
+        return {"Port",       "SerialDevices", "Panel",     "List",          "RealTimeX",
+                "RealTimeY",  "RealTimeRange", "Memory",    "DataList",      "ListPlot2",
+                "Plot2Range", "FileList",      "SortCells", "ProfileEditor", "Pack"};
     }
 
     QTemporaryDir dir;

@@ -5,6 +5,6 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    return RunTests<TestSessionTable, TestSortWindow, TestSortKeys, TestPackWindow, TestSortServer>(
-        argc, argv);
+    return RunTests<TestSessionTable, TestSortWindow, TestSortKeys, TestPackWindow, TestSortServer,
+                    TestProfileEditor>(argc, argv);
 }

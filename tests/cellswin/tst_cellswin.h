@@ -69,3 +69,21 @@ class TestSortServer : public QObject {
     void awayAndBack();
     void otherBenchesShown();
 };
+
+// The profile editor opened from the Sort Cells window: saves, refusals in words, removal after
+// a question, the keyboard, and the window closing or its server away while it is open.
+class TestProfileEditor : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void savesANewProfile_data();
+    void savesANewProfile();
+    void refusesAContradiction_data();
+    void refusesAContradiction();
+    void removeAsks_data();
+    void removeAsks();
+    void keyboardOnly();
+    void choiceFollows_data();
+    void choiceFollows();
+    void outlivesTheWindow();
+    void serverAway();
+};

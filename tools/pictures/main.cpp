@@ -32,6 +32,7 @@
 #include "shell/Panel.h"
 #include "shell/Port.h"
 #include "shell/ToolbarCommands.h"
+#include "windows/cells/ProfileEditor.h"
 #include "windows/cells/SortCells.h"
 #include "windows/common/App.h"
 #include "windows/graphs/ListPlot2.h"
@@ -362,6 +363,15 @@ int main(int argc, char* argv[]) {
     album.take(*sort, "sort-cells");
     // The display with the last capture's mark lit.
     album.take(*panel, "panel-marks", QRect(0, 0, panel->width(), panel->height() * 3 / 5));
+    // The profile editor on the profile the sorting judged by.
+    sort->editProfiles();
+    ProfileEditor* editor = app.windows().find<ProfileEditor>();
+    if (!editor || editor->shownName() != u"Example 18650 Li-ion") {
+        fail("the profile editor did not open on the chosen profile");
+        return 1;
+    }
+    album.take(*editor, "profile-editor");
+    editor->unload();
     sort->unload();
 
     if (!dialogs.messages.isEmpty()) {

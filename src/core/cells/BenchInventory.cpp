@@ -362,6 +362,46 @@ std::optional<Profile> BenchInventory::profile(const QString& name) {
     return found == profiles_.constEnd() ? std::nullopt : std::optional<Profile>(*found);
 }
 
+bool BenchInventory::reachableForProfiles() {
+    error_.clear();
+    if (isServer() && !online_) {
+        error_ = QStringLiteral(
+                     "%1 cannot be reached (%2); profiles are changed on the server "
+                     "only: try again when it is back")
+                     .arg(serverName(), awayReason_);
+        return false;
+    }
+    return true;
+}
+
+bool BenchInventory::profileChange(bool done) {
+    if (done) {
+        return true;
+    }
+    error_ = inventory_.error();
+    // Gone in the middle: the bench goes on away from it, and says so as a capture would.
+    if (isServer() && !inventory_.reachable()) {
+        goAway(error_);
+    }
+    return false;
+}
+
+bool BenchInventory::saveProfile(const Profile& profile) {
+    if (!reachableForProfiles() || !profileChange(inventory_.saveProfile(profile))) {
+        return false;
+    }
+    profiles_.insert(profile.name, profile);
+    return true;
+}
+
+bool BenchInventory::removeProfile(const QString& name) {
+    if (!reachableForProfiles() || !profileChange(inventory_.removeProfile(name))) {
+        return false;
+    }
+    profiles_.remove(name);
+    return true;
+}
+
 QString BenchInventory::nextFreeId(const QString& prefix) {
     if (!isServer()) {
         return inventory_.nextFreeId(prefix);

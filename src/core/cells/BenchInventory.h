@@ -61,6 +61,11 @@ class BenchInventory : public QObject {
     // Profiles are read while online and kept for the time away.
     std::optional<Profile> profile(const QString& name);
     QVector<Profile> profiles();
+    // Saves (adds or replaces by name) or removes a profile on the inventory itself, never in
+    // the journal: profiles are shared by every bench, and one changed while away would meet
+    // the others' changes in no order. False with error(), also while the server is away.
+    bool saveProfile(const Profile& profile);
+    bool removeProfile(const QString& name);
     QString nextFreeId(const QString& prefix);
 
     // Reaches the server if it is away and uploads the journal. True when nothing waits.
@@ -83,6 +88,8 @@ class BenchInventory : public QObject {
     void keepTrying(const QString& pattern);
     std::optional<QString> takeId(const QString& prefix);
     void remember(const NewMeasurement& m, const QString& cellId);
+    bool reachableForProfiles();
+    bool profileChange(bool done);
     QString serverName() const;
 
     DatabaseLocation location_;

@@ -31,6 +31,7 @@
 #include "platform/TextRules.h"
 #include "platform/widgets/Dialogs.h"
 #include "windows/cells/InventoryChoice.h"
+#include "windows/cells/ProfileEditor.h"
 #include "windows/cells/VerdictLook.h"
 #include "windows/common/Accessibility.h"
 #include "windows/common/App.h"
@@ -254,7 +255,8 @@ SortCells::SortCells(App& app)
     layout->addWidget(othersView_, 1);
     setTabOrder(idField_, prefixField_);
     setTabOrder(prefixField_, profileChoice_);
-    setTabOrder(profileChoice_, settleChoice_);
+    setTabOrder(profileChoice_, profilesButton_);
+    setTabOrder(profilesButton_, settleChoice_);
     setTabOrder(settleChoice_, inventoryButton_);
     setTabOrder(inventoryButton_, serverButton_);
     setTabOrder(serverButton_, table_);
@@ -360,6 +362,11 @@ QWidget* SortCells::buildChoices() {
                               QStringLiteral("The limits of the chosen profile"));
     limitsLabel_->setWordWrap(true);
     connect(profileChoice_, &QComboBox::currentIndexChanged, this, &SortCells::showProfileLimits);
+    profilesButton_ = new QPushButton(QStringLiteral("Profi&les..."), box);
+    profilesButton_->setObjectName(QStringLiteral("BtnProfiles"));
+    profilesButton_->setToolTip(QStringLiteral("Make, change or remove the profiles"));
+    profilesButton_->setAutoDefault(true);
+    connect(profilesButton_, &QPushButton::clicked, this, &SortCells::editProfiles);
 
     settleChoice_ = new QSpinBox(box);
     settleChoice_->setObjectName(QStringLiteral("SpnSettle"));
@@ -402,7 +409,10 @@ QWidget* SortCells::buildChoices() {
     grid->addWidget(prefixLabel, 1, 0);
     grid->addWidget(prefixField_, 1, 1);
     grid->addWidget(profileLabel, 1, 2);
-    grid->addWidget(profileChoice_, 1, 3);
+    auto* profileLine = new QHBoxLayout();
+    profileLine->addWidget(profileChoice_, 1);
+    profileLine->addWidget(profilesButton_);
+    grid->addLayout(profileLine, 1, 3);
     grid->addWidget(settleLabel, 1, 4);
     grid->addWidget(settleChoice_, 1, 5);
     grid->addWidget(limitsLabel_, 2, 1, 1, 5);
@@ -466,7 +476,20 @@ void SortCells::showOthers() {
         store->recentMeasurements(OthersShown, QSysInfo::machineHostName(), portLabel()));
 }
 
+void SortCells::editProfiles() {
+    // A window of its own, not this one's child: closing this window leaves it open.
+    ProfileEditor& editor = app().windows().get<ProfileEditor>();
+    connect(&editor, &ProfileEditor::profilesChanged, this, &SortCells::loadProfiles,
+            Qt::UniqueConnection);
+    editor.edit(*inventory_, profile().name);
+    editor.show();
+    editor.raise();
+    editor.activateWindow();
+}
+
 void SortCells::loadProfiles() {
+    const bool noLimits =
+        profileChoice_->count() > 0 && profileChoice_->currentIndex() == profiles_.size();
     const QString chosen =
         profileChoice_->currentIndex() >= 0 && profileChoice_->currentIndex() < profiles_.size()
             ? profiles_.at(profileChoice_->currentIndex()).name
@@ -482,7 +505,7 @@ void SortCells::loadProfiles() {
         }
     }
     profileChoice_->addItem(QStringLiteral("No limits"));
-    profileChoice_->setCurrentIndex(select);
+    profileChoice_->setCurrentIndex(noLimits ? int(profiles_.size()) : select);
     showProfileLimits();
 }
 

@@ -63,6 +63,8 @@ class SortCells : public AppWindow {
     // The other benches' latest captures, while asked for.
     void showOthers();
     const BenchesTable& others() const { return others_; }
+    // Opens the profile editor on this window's inventory; the choice follows its changes.
+    void editProfiles();
 
     QAction* toolbarButton(const QString& key) const { return buttons_.value(key); }
     QLineEdit* idField() const { return idField_; }
@@ -141,6 +143,7 @@ class SortCells : public AppWindow {
     QLineEdit* idField_ = nullptr;
     QLineEdit* prefixField_ = nullptr;
     QComboBox* profileChoice_ = nullptr;
+    QPushButton* profilesButton_ = nullptr;
     QLabel* nextLabel_ = nullptr;
     QLabel* limitsLabel_ = nullptr;
     QSpinBox* settleChoice_ = nullptr;
