@@ -228,6 +228,10 @@ void ProfileEditor::fill(const Profile& profile) {
     selfDischarge_->setText(numberText(profile.selfDischargeMax));
     bins_->setText(profile.bins.isEmpty() ? QString() : BinsLine(profile));
     notes_->setText(profile.notes);
+    // Each field shows its start: a long note is read from its first word.
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        edit->setCursorPosition(0);
+    }
     edited_ = false;
     updateButtons();
 }
