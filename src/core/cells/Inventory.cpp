@@ -1,6 +1,5 @@
 #include "core/cells/Inventory.h"
 
-#include <QAtomicInt>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -16,11 +15,11 @@
 
 #include "core/cells/Csv.h"
 #include "core/cells/DatabaseLocation.h"
+#include "core/cells/SqlValues.h"
 #include "platform/TextRules.h"
 
 namespace {
 
-constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 // Seconds a writer waits for another program's transaction on the same file.
 constexpr int BusyTimeoutMs = 30000;
 constexpr int IdDigits = 4;
@@ -106,21 +105,12 @@ const QString CellOfMeasurement =
 
 const QString SetCapacity = QStringLiteral("UPDATE cells SET capacity_mah = ? WHERE id = ?");
 
-QVariant number(double value) {
-    return std::isfinite(value) ? QVariant(value) : QVariant(QMetaType::fromType<double>());
-}
+using Sql::number;
+using Sql::numberAt;
+using Sql::text;
 
 QVariant optionalNumber(const std::optional<double>& value) {
     return value ? number(*value) : QVariant(QMetaType::fromType<double>());
-}
-
-QVariant text(const QString& value) {
-    return value.isNull() ? QString(QStringLiteral("")) : value;
-}
-
-double numberAt(const QSqlQuery& query, int column) {
-    const QVariant value = query.value(column);
-    return value.isNull() ? NaN : value.toDouble();
 }
 
 std::optional<double> optionalAt(const QSqlQuery& query, int column) {
@@ -201,10 +191,7 @@ QString boolText(bool value) {
 
 }  // namespace
 
-Inventory::Inventory() {
-    static QAtomicInt serial;
-    connection_ = QStringLiteral("kelvomark-inventory-%1").arg(serial.fetchAndAddRelaxed(1));
-}
+Inventory::Inventory() : connection_(Sql::connectionName(QStringLiteral("inventory"))) {}
 
 Inventory::~Inventory() {
     close();

@@ -1,6 +1,5 @@
 #include "core/cells/Journal.h"
 
-#include <QAtomicInt>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +11,7 @@
 #include <limits>
 
 #include "core/cells/DatabaseLocation.h"
+#include "core/cells/SqlValues.h"
 
 namespace {
 
@@ -34,28 +34,13 @@ const QStringList Schema = {
                    "last_number INTEGER NOT NULL, PRIMARY KEY (prefix, last_number))"),
 };
 
-constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-
-QVariant number(double value) {
-    return std::isfinite(value) ? QVariant(value) : QVariant(QMetaType::fromType<double>());
-}
-
-// Qt binds a null string as NULL; the journal's texts are never NULL.
-QVariant text(const QString& value) {
-    return value.isNull() ? QString(QStringLiteral("")) : value;
-}
-
-double numberAt(const QSqlQuery& query, int column) {
-    const QVariant value = query.value(column);
-    return value.isNull() ? NaN : value.toDouble();
-}
+using Sql::number;
+using Sql::numberAt;
+using Sql::text;
 
 }  // namespace
 
-Journal::Journal() {
-    static QAtomicInt serial;
-    connection_ = QStringLiteral("kelvomark-journal-%1").arg(serial.fetchAndAddRelaxed(1));
-}
+Journal::Journal() : connection_(Sql::connectionName(QStringLiteral("journal"))) {}
 
 Journal::~Journal() {
     close();
