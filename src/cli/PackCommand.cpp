@@ -71,15 +71,28 @@ QJsonObject Json(const PackProblem& problem, const PackResult& result) {
             {QStringLiteral("seconds"), result.seconds}};
 }
 
-// One row a cell, in series order and slot order, then the cells left out with no group.
-QByteArray CsvRows(const PackProblem& problem, const PackResult& result) {
-    QByteArray out = Csv::Row({QStringLiteral("id"), QStringLiteral("group"),
-                               QStringLiteral("slot"), QStringLiteral("capacity_mah"),
-                               QStringLiteral("ir_mohm"), QStringLiteral("volt")});
+// One row a cell, in series order and slot order, then the cells left out with no group. The
+// map's rows carry each cell's verdict too, after the columns that others read.
+QByteArray CsvRows(const PackProblem& problem, const PackResult& result, bool verdicts = false) {
+    QStringList header = {QStringLiteral("id"),      QStringLiteral("group"),
+                          QStringLiteral("slot"),    QStringLiteral("capacity_mah"),
+                          QStringLiteral("ir_mohm"), QStringLiteral("volt")};
+    if (verdicts) {
+        header << QStringLiteral("verdict");
+    }
+    QByteArray out = Csv::Row(header);
     const auto row = [&](int c, const QString& group, const QString& slot) {
         const PackCell& cell = problem.cells[size_t(c)];
-        out += Csv::Row({cell.id, group, slot, Csv::Number(cell.capacityMah),
-                         Csv::Number(cell.irMohm), Csv::Number(cell.volt)});
+        QStringList fields = {cell.id,
+                              group,
+                              slot,
+                              Csv::Number(cell.capacityMah),
+                              Csv::Number(cell.irMohm),
+                              Csv::Number(cell.volt)};
+        if (verdicts) {
+            fields << (cell.verdict ? VerdictName(*cell.verdict) : QString());
+        }
+        out += Csv::Row(fields);
     };
     for (size_t g = 0; g < result.groups.size(); ++g) {
         const auto& cells = result.groups[g].cells;
@@ -141,7 +154,7 @@ bool WriteMap(const PackProblem& problem, const PackResult& result, const QStrin
         return false;
     }
     QTemporaryFile csv;
-    if (!csv.open() || csv.write(CsvRows(problem, result)) < 0 || !csv.flush()) {
+    if (!csv.open() || csv.write(CsvRows(problem, result, true)) < 0 || !csv.flush()) {
         console.message(QStringLiteral("pack: cannot write the map's cells: ") + csv.errorString());
         return false;
     }

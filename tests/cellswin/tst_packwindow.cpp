@@ -162,6 +162,13 @@ void TestPackWindow::runShowsAValidPack() {
         weakest = std::min(weakest, sum);
     }
     QCOMPARE(rig.window->result().minGroupMah, weakest);
+    // Each cell's verdict is on the map in words.
+    for (const auto& group : rig.window->mapView()->map().groups) {
+        for (const PackMap::Cell& cell : group) {
+            QCOMPARE(cell.verdict,
+                     cell.id.startsWith(u'W') ? QStringLiteral("WARN") : QStringLiteral("PASS"));
+        }
+    }
     QVERIFY2(rig.window->figuresLabel()->text().contains(
                  QStringLiteral("Pack capacity (smallest group) %1 mAh").arg(weakest)),
              qPrintable(rig.window->figuresLabel()->text()));
@@ -243,6 +250,7 @@ void TestPackWindow::mapReadsBack() {
         }
     }
     QVERIFY2(words.contains(QStringLiteral("Group 3")), qPrintable(words));
+    QVERIFY2(words.contains(QStringLiteral("PASS")), qPrintable(words));
 }
 
 void TestPackWindow::stopKeepsTheBestSoFar() {

@@ -206,6 +206,17 @@ void CommandTest::refusals() {
 
 // Passed cells with a capacity and in no pack are offered; a saved pack's cells are not
 // offered again.
+namespace {
+
+QString PdfText(const QString& pdf) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    return text.waitForFinished(30000) ? QString::fromUtf8(text.readAllStandardOutput())
+                                       : QString();
+}
+
+}  // namespace
+
 void CommandTest::fromInventory() {
     const QString db = dir_.filePath(QStringLiteral("cells.sqlite"));
     {
@@ -241,6 +252,11 @@ void CommandTest::fromInventory() {
     const Run second = Cli(base);
     QCOMPARE(second.status, 0);
     CheckPack(QJsonDocument::fromJson(second.out).object(), 4, 3, 28 - 12);
+    // The map of cells from the inventory gives each one's verdict in words.
+    const QString pdf = dir_.filePath(QStringLiteral("inventory-map.pdf"));
+    QCOMPARE(Cli(base + QStringList{QStringLiteral("--map"), pdf}).status, 0);
+    const QString page = PdfText(pdf);
+    QVERIFY2(page.count(QStringLiteral("PASS")) == 12, qPrintable(page));
     {
         Inventory inventory;
         QVERIFY(inventory.open(db));
@@ -275,11 +291,10 @@ void CommandTest::assemblyMap() {
         QStringLiteral("6"),        QStringLiteral("--format"), QStringLiteral("json")};
     const Run run = Cli(args + QStringList{QStringLiteral("--map"), pdf});
     QCOMPARE(run.status, 0);
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    QVERIFY(text.waitForFinished(30000));
-    const QString page = QString::fromUtf8(text.readAllStandardOutput());
+    const QString page = PdfText(pdf);
     QVERIFY2(page.contains(QStringLiteral("4S6P: weakest group")), qPrintable(page));
+    // A CSV's cells have no verdict to show.
+    QVERIFY(!page.contains(QStringLiteral("PASS")));
     const QJsonObject pack = QJsonDocument::fromJson(run.out).object();
     for (const QJsonValue& group : pack.value(QStringLiteral("groups")).toArray()) {
         for (const QJsonValue& id : group.toObject().value(QStringLiteral("cells")).toArray()) {

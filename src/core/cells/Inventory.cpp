@@ -1220,7 +1220,7 @@ QVector<MatchCell> Inventory::loadCells(const CellFilter& filter) {
             continue;
         }
         cells.append({query.value(0).toString(), numberAt(query, 1), numberAt(query, 2),
-                      numberAt(query, 3)});
+                      numberAt(query, 3), *verdict});
     }
     return cells;
 }

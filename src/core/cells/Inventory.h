@@ -86,6 +86,7 @@ struct MatchCell {
     double capacityMah = 0;  // NaN when unknown
     double milliohms = 0;
     double volts = 0;
+    Verdict verdict = Verdict::Pass;  // of its latest measurement
 };
 
 struct PackSlot {

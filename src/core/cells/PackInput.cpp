@@ -128,6 +128,7 @@ std::vector<PackCell> FromInventory(const QVector<MatchCell>& cells) {
         c.capacityMah = cell.capacityMah;
         c.irMohm = cell.milliohms;
         c.volt = cell.volts;
+        c.verdict = cell.verdict;
         out.push_back(c);
     }
     return out;

@@ -2,7 +2,10 @@
 
 #include <QString>
 #include <cmath>
+#include <optional>
 #include <vector>
+
+#include "core/cells/Verdict.h"
 
 // One cell offered to the matcher. A resistance that was never measured is NaN; such a cell is
 // left out whenever a resistance rule is asked for.
@@ -13,6 +16,8 @@ struct PackCell {
     double volt = std::nan("");
     // The group (0-based) the cell must go into, or -1 when it may go anywhere.
     int lockedGroup = -1;
+    // Its latest verdict in the inventory; none for a cell from a CSV file.
+    std::optional<Verdict> verdict;
 
     bool hasIr() const { return std::isfinite(irMohm) && irMohm > 0; }
 };

@@ -400,7 +400,8 @@ void Pack::showResult(const PackResult& result) {
         QVector<PackMap::Cell> cells;
         for (int c : group.cells) {
             const PackCell& cell = problem_.cells[size_t(c)];
-            cells.append({cell.id, cell.capacityMah, cell.irMohm});
+            cells.append({cell.id, cell.capacityMah, cell.irMohm,
+                          cell.verdict ? VerdictName(*cell.verdict) : QString()});
         }
         map.groups.append(cells);
     }

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "core/cells/Csv.h"
+#include "core/cells/Verdict.h"
 
 namespace PackMap {
 
@@ -52,6 +53,9 @@ bool FromCsv(const QString& path, Map& map, QString& error) {
         Csv::ParseNumber(fields.value(3), cell.capacityMah);
         if (!Csv::ParseNumber(fields.value(4), cell.irMohm)) {
             cell.irMohm = std::nan("");
+        }
+        if (const auto verdict = ParseVerdict(fields.value(6))) {
+            cell.verdict = VerdictName(*verdict);
         }
         if (map.groups.size() < group) {
             map.groups.resize(group);
@@ -107,10 +111,13 @@ void Render(QPainter& painter, const QRectF& area, const Map& map) {
             painter.fillRect(box, std::isfinite(cell.irMohm) ? Shade(t) : QColor(Qt::white));
             painter.setPen(Qt::black);
             painter.drawRect(box);
-            const QString ir = std::isfinite(cell.irMohm)
-                                   ? QStringLiteral("%1 mOhm %2")
-                                         .arg(QString::number(cell.irMohm, 'f', 1), Band(t))
-                                   : QStringLiteral("no IR");
+            QString ir = std::isfinite(cell.irMohm)
+                             ? QStringLiteral("%1 mOhm %2")
+                                   .arg(QString::number(cell.irMohm, 'f', 1), Band(t))
+                             : QStringLiteral("no IR");
+            if (!cell.verdict.isEmpty()) {
+                ir += u' ' + cell.verdict;
+            }
             painter.drawText(
                 box, Qt::AlignCenter,
                 QStringLiteral("%1\n%2 mAh\n%3").arg(cell.id, Csv::Number(cell.capacityMah), ir));
