@@ -433,7 +433,7 @@ QVector<Page> makeCommandPages() {
     pack.usage = {QStringLiteral(
         "kelvomark-cli pack (--db FILE [--profile NAME] | --cells FILE.csv) --series S "
         "--parallel P [--objective capacity|spread] [--ir-ratio R] [--time-limit S] [--seed N] "
-        "[--format text|json|csv] [--map OUT.pdf|OUT.png]")};
+        "[--format text|json|csv] [--map OUT.pdf|OUT.png] [--lock ID=GROUP ...]")};
     pack.summary = QStringLiteral(
         "Match cells into a pack of S groups in series of P in "
         "parallel.");
@@ -485,6 +485,9 @@ QVector<Page> makeCommandPages() {
         option({QStringLiteral("parallel-ir")}, QStringLiteral("PCT"),
                QStringLiteral("The groups' parallel resistances are within PCT % of each "
                               "other.")),
+        option({QStringLiteral("lock")}, QStringLiteral("ID=GROUP"),
+               QStringLiteral("Puts the cell ID into group GROUP (1 to S), for example a cell "
+                              "already welded in; once for each cell.")),
         option({QStringLiteral("time-limit")}, QStringLiteral("S"),
                QStringLiteral("Seconds the search may take. Default: 2.")),
         option({QStringLiteral("seed")}, QStringLiteral("N"),

@@ -121,6 +121,22 @@ void CommandTest::fromCsv() {
         QVERIFY(group.toObject().value(QStringLiteral("ir_ratio")).toDouble() <= 1.2);
     }
 
+    // Locked cells stay in their groups, whatever else moves.
+    const QJsonObject pinned =
+        QJsonDocument::fromJson(
+            Cli(args + QStringList{QStringLiteral("--lock"), QStringLiteral("C0005=3"),
+                                   QStringLiteral("--lock"), QStringLiteral("C0006=3"),
+                                   QStringLiteral("--lock"), QStringLiteral("C0140=14")})
+                .out)
+            .object();
+    CheckPack(pinned, 14, 10, 150);
+    const QJsonArray groups = pinned.value(QStringLiteral("groups")).toArray();
+    const auto inGroup = [&](int g, const QString& id) {
+        return groups.at(g - 1).toObject().value(QStringLiteral("cells")).toArray().contains(id);
+    };
+    QVERIFY(inGroup(3, QStringLiteral("C0005")) && inGroup(3, QStringLiteral("C0006")) &&
+            inGroup(14, QStringLiteral("C0140")));
+
     // CSV out: a header and one row a cell, the unused ones with no group.
     QStringList csvArgs = args;
     csvArgs[csvArgs.indexOf(QStringLiteral("json"))] = QStringLiteral("csv");
@@ -174,6 +190,30 @@ void CommandTest::refusals_data() {
     QTest::newRow("bad objective")
         << four << layout + QStringList{QStringLiteral("--objective"), QStringLiteral("cost")} << 2
         << "--objective: \"cost\" is not capacity or spread";
+    const auto lock = [&](const QStringList& locks) {
+        QStringList options = layout;
+        for (const QString& l : locks) {
+            options << QStringLiteral("--lock") << l;
+        }
+        return options;
+    };
+    QTest::newRow("lock without a group")
+        << four << lock({QStringLiteral("A")}) << 2
+        << "--lock: \"A\" is not a cell's ID, \"=\" and a group from 1 (C0042=3)";
+    QTest::newRow("lock to group 0") << four << lock({QStringLiteral("A=0")}) << 2
+                                     << "--lock: \"A=0\" is not a cell's ID, \"=\" and a group "
+                                        "from 1 (C0042=3)";
+    QTest::newRow("lock a cell twice")
+        << four << lock({QStringLiteral("A=1"), QStringLiteral("A=2")}) << 2
+        << "--lock names A twice";
+    QTest::newRow("lock an unknown cell") << four << lock({QStringLiteral("Z=1")}) << 1
+                                          << "--lock Z=1: no cell Z among the cells offered";
+    QTest::newRow("lock beyond the groups")
+        << four << lock({QStringLiteral("A=3")}) << 1
+        << "cell A is locked to group 3, but a 2S2P pack has 2 groups";
+    QTest::newRow("lock too many into a group")
+        << four << lock({QStringLiteral("A=1"), QStringLiteral("B=1"), QStringLiteral("C=1")}) << 1
+        << "more than 2 cells are locked to group 1";
     QTest::newRow("no parallel") << four << layout.mid(0, 2) << 2
                                  << "--parallel is missing: the pack's layout needs --series S and "
                                     "--parallel P";
