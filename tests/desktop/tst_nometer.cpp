@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "DesktopRig.h"
+#include "core/cells/Inventory.h"
 #include "core/meter/Receiver.h"
 #include "core/meter/SecondTicker.h"
 #include "core/records/Sampler.h"
@@ -11,6 +12,7 @@
 #include "platform/widgets/ClickLabel.h"
 #include "platform/widgets/Grid.h"
 #include "tst_desktop.h"
+#include "windows/cells/Pack.h"
 #include "windows/cells/SortCells.h"
 #include "windows/graphs/ListPlot2.h"
 #include "windows/graphs/RealTimeX.h"
@@ -145,6 +147,15 @@ void TestNoMeter::viewsFilesWithoutMeter() {
     rig.dialogs.inputs.enqueue(QStringLiteral("5"));
     rig.click(QStringLiteral("Sample"));
     QCOMPARE(rig.app.transfer.SamplingTime, 5);
+
+    // Matching a pack needs no meter: its window opens on the inventory in its own place.
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", rig.dir.filePath(QStringLiteral("data")).toLocal8Bit());
+    rig.click(QStringLiteral("Pack"));
+    data.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", data);
+    QVERIFY(rig.app.windows().isVisible<Pack>());
+    QVERIFY(rig.app.windows().get<Pack>().inventory().isOpen());
+    QVERIFY(QFile::exists(rig.dir.filePath(QStringLiteral("data/kelvomark/cells.sqlite"))));
 
     QVERIFY2(rig.dialogs.messages.isEmpty(), qPrintable(rig.dialogs.messages.value(0).text));
     // Every command switches Timer1 on at its end; without a port it stays off.
