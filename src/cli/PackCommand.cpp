@@ -340,8 +340,7 @@ Exit RunPack(const Arguments& arguments, Console& console) {
                                        [&](const PackCell& c) { return c.id == id; });
         if (cell == problem.cells.end()) {
             return failure(QStringLiteral("--lock %1=%2: no cell %1 among the cells offered")
-                               .arg(id)
-                               .arg(group + 1));
+                               .arg(id, QString::number(group + 1)));
         }
         cell->lockedGroup = group;
     }
