@@ -4,9 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSet>
 #include <QTemporaryFile>
-#include <algorithm>
 #include <cmath>
 
 #include "cli/Commands.h"
@@ -286,22 +284,10 @@ Exit RunPack(const Arguments& arguments, Console& console) {
                              : QStringLiteral("--save needs the pack's name"));
     }
 
-    std::vector<std::pair<QString, int>> locks;
-    QSet<QString> lockIds;
-    for (const QString& lock : arguments.values(QStringLiteral("lock"))) {
-        const qsizetype at = lock.lastIndexOf(u'=');
-        const QString id = lock.left(std::max<qsizetype>(at, 0)).trimmed();
-        const auto group = at > 0 ? OptionValues::Whole(lock.mid(at + 1), 1, 10000) : std::nullopt;
-        if (id.isEmpty() || !group) {
-            return usage(OptionValues::Refusal(QStringLiteral("lock"), lock,
-                                               QStringLiteral("a cell's ID, \"=\" and a group "
-                                                              "from 1 (C0042=3)")));
-        }
-        if (lockIds.contains(id)) {
-            return usage(QStringLiteral("--lock names %1 twice").arg(id));
-        }
-        lockIds.insert(id);
-        locks.emplace_back(id, int(*group) - 1);
+    std::vector<PackInput::Lock> locks;
+    QString lockError;
+    if (!PackInput::ParseLocks(arguments.values(QStringLiteral("lock")), locks, lockError)) {
+        return usage(QStringLiteral("--lock: ") + lockError);
     }
 
     Inventory inventory;
@@ -334,15 +320,8 @@ Exit RunPack(const Arguments& arguments, Console& console) {
         }
     }
 
-    // Each locked cell must be one of those offered: a typo would otherwise lock nothing.
-    for (const auto& [id, group] : locks) {
-        const auto cell = std::find_if(problem.cells.begin(), problem.cells.end(),
-                                       [&](const PackCell& c) { return c.id == id; });
-        if (cell == problem.cells.end()) {
-            return failure(QStringLiteral("--lock %1=%2: no cell %1 among the cells offered")
-                               .arg(id, QString::number(group + 1)));
-        }
-        cell->lockedGroup = group;
+    if (!PackInput::ApplyLocks(locks, problem.cells, lockError)) {
+        return failure(QStringLiteral("--lock ") + lockError);
     }
 
     SystemClock clock;

@@ -57,6 +57,8 @@ class TestPackWindow : public QObject {
     void mapReadsBack();
     void stopKeepsTheBestSoFar();
     void enterRuns();
+    void locks_data();
+    void locks();
 };
 
 // The window on a shared inventory on a real PostgreSQL server: chosen by its address, a time

@@ -205,7 +205,7 @@ void CommandTest::refusals_data() {
                                         "from 1 (C0042=3)";
     QTest::newRow("lock a cell twice")
         << four << lock({QStringLiteral("A=1"), QStringLiteral("A=2")}) << 2
-        << "--lock names A twice";
+        << "--lock: A is locked twice";
     QTest::newRow("lock an unknown cell") << four << lock({QStringLiteral("Z=1")}) << 1
                                           << "--lock Z=1: no cell Z among the cells offered";
     QTest::newRow("lock beyond the groups")

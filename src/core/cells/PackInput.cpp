@@ -1,6 +1,8 @@
 #include "core/cells/PackInput.h"
 
 #include <QHash>
+#include <QSet>
+#include <algorithm>
 #include <cmath>
 
 #include "core/cells/Csv.h"
@@ -116,6 +118,46 @@ bool ReadCsv(QIODevice& device, std::vector<PackCell>& cells, QString& error) {
     if (!reader.error().isEmpty()) {
         error = reader.error();
         return false;
+    }
+    return true;
+}
+
+bool ParseLocks(const QStringList& items, std::vector<Lock>& locks, QString& error) {
+    locks.clear();
+    QSet<QString> seen;
+    for (const QString& item : items) {
+        const qsizetype at = item.lastIndexOf(u'=');
+        const QString id = item.left(std::max<qsizetype>(at, 0)).trimmed();
+        bool whole = false;
+        const int group = at > 0 ? item.mid(at + 1).trimmed().toInt(&whole) : 0;
+        if (id.isEmpty() || !whole || group < 1 || group > 10000) {
+            error = QStringLiteral("\"%1\" is not a cell's ID, \"=\" and a group from 1 (C0042=3)")
+                        .arg(item);
+            return false;
+        }
+        if (seen.contains(id)) {
+            error = QStringLiteral("%1 is locked twice").arg(id);
+            return false;
+        }
+        seen.insert(id);
+        locks.push_back({id, group - 1});
+    }
+    return true;
+}
+
+bool ApplyLocks(const std::vector<Lock>& locks, std::vector<PackCell>& cells, QString& error) {
+    QHash<QString, size_t> at;
+    for (size_t c = 0; c < cells.size(); ++c) {
+        at.insert(cells[c].id, c);
+    }
+    for (const Lock& lock : locks) {
+        const auto found = at.constFind(lock.id);
+        if (found == at.cend()) {
+            error = QStringLiteral("%1=%2: no cell %1 among the cells offered")
+                        .arg(lock.id, QString::number(lock.group + 1));
+            return false;
+        }
+        cells[*found].lockedGroup = lock.group;
     }
     return true;
 }

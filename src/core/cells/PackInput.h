@@ -20,4 +20,18 @@ bool ReadCsv(QIODevice& device, std::vector<PackCell>& cells, QString& error);
 
 std::vector<PackCell> FromInventory(const QVector<MatchCell>& cells);
 
+// A cell to put into a group before the rest are matched (a cell already welded in, say).
+struct Lock {
+    QString id;
+    int group = 0;  // 0-based
+};
+
+// Locks written ID=GROUP, groups counted from 1, one an item. False with one line for an item
+// that is not one ("\"C0042\" is not a cell's ID, ...") or a cell locked twice.
+bool ParseLocks(const QStringList& items, std::vector<Lock>& locks, QString& error);
+
+// Locks each cell into its group. False naming the first lock whose cell is not among `cells`:
+// a mistyped ID must not lock nothing in silence.
+bool ApplyLocks(const std::vector<Lock>& locks, std::vector<PackCell>& cells, QString& error);
+
 }  // namespace PackInput

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
 #include <QPrinter>
@@ -231,6 +232,15 @@ QWidget* Pack::buildChoices() {
     auto* timeLabel = new QLabel(QStringLiteral("Ti&me limit:"), box);
     timeLabel->setBuddy(timeChoice_);
 
+    locksEdit_ = new QLineEdit(box);
+    locksEdit_->setObjectName(QStringLiteral("LedLocks"));
+    locksEdit_->setPlaceholderText(QStringLiteral("C0042=3, C0043=3"));
+    locksEdit_->setToolTip(
+        QStringLiteral("Cells put into a group before the rest are matched (a cell already "
+                       "welded in): ID=GROUP, groups from 1, separated by commas"));
+    auto* locksLabel = new QLabel(QStringLiteral("&Locks:"), box);
+    locksLabel->setBuddy(locksEdit_);
+
     grid->addWidget(new QLabel(QStringLiteral("Inventory:"), box), 0, 0);
     grid->addWidget(inventoryLabel_, 0, 1, 1, 3);
     grid->addWidget(inventoryButton, 0, 4);
@@ -245,6 +255,8 @@ QWidget* Pack::buildChoices() {
     grid->addWidget(parallelChoice_, 2, 3);
     grid->addWidget(objectiveLabel, 3, 0);
     grid->addWidget(objectiveChoice_, 3, 1);
+    grid->addWidget(locksLabel, 3, 2);
+    grid->addWidget(locksEdit_, 3, 3);
     grid->addWidget(ratioLabel, 4, 0);
     grid->addWidget(ratioChoice_, 4, 1);
     grid->addWidget(timeLabel, 4, 2);
@@ -305,10 +317,26 @@ void Pack::run() {
     if (verdictChoice_->currentIndex() == 1) {
         filter.verdicts = {Verdict::Pass, Verdict::Warn};
     }
+    std::vector<PackInput::Lock> locks;
+    QString lockError;
+    QStringList lockItems;
+    for (const QString& item : locksEdit_->text().split(u',')) {
+        if (!item.trimmed().isEmpty()) {
+            lockItems << item.trimmed();
+        }
+    }
+    if (!PackInput::ParseLocks(lockItems, locks, lockError)) {
+        statusLabel_->setText(QStringLiteral("Locks: ") + lockError);
+        return;
+    }
     PackProblem problem;
     problem.cells = PackInput::FromInventory(inventory_->loadCells(filter));
     if (!inventory_->error().isEmpty()) {
         statusLabel_->setText(inventory_->error());
+        return;
+    }
+    if (!PackInput::ApplyLocks(locks, problem.cells, lockError)) {
+        statusLabel_->setText(QStringLiteral("Locks: ") + lockError);
         return;
     }
     problem.series = seriesChoice_->value();

@@ -12,6 +12,7 @@
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
@@ -68,6 +69,7 @@ class Pack : public AppWindow {
     QComboBox* objectiveChoice() const { return objectiveChoice_; }
     QDoubleSpinBox* ratioChoice() const { return ratioChoice_; }
     QDoubleSpinBox* timeChoice() const { return timeChoice_; }
+    QLineEdit* locksEdit() const { return locksEdit_; }
     QPushButton* runButton() const { return runButton_; }
     QPushButton* stopButton() const { return stopButton_; }
     QLabel* statusLabel() const { return statusLabel_; }
@@ -105,6 +107,7 @@ class Pack : public AppWindow {
     QComboBox* objectiveChoice_ = nullptr;
     QDoubleSpinBox* ratioChoice_ = nullptr;
     QDoubleSpinBox* timeChoice_ = nullptr;
+    QLineEdit* locksEdit_ = nullptr;
     QPushButton* runButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QPushButton* printButton_ = nullptr;

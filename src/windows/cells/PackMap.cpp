@@ -1,6 +1,7 @@
 #include "windows/cells/PackMap.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
@@ -94,8 +95,36 @@ void Render(QPainter& painter, const QRectF& area, const Map& map) {
     painter.setPen(Qt::black);
     painter.drawText(QRectF(area.left(), area.top(), area.width(), titleHeight),
                      Qt::AlignLeft | Qt::AlignVCenter, map.title);
+    // Where a cell's resistance stands in the pack, 0 to 1.
+    const auto placeOf = [&](const Cell& cell) {
+        return std::isfinite(cell.irMohm) && hi > lo ? (cell.irMohm - lo) / (hi - lo) : 0.5;
+    };
+    // The words of a cell, the same for measuring and drawing.
+    const auto linesOf = [&](const Cell& cell) {
+        QString ir = std::isfinite(cell.irMohm)
+                         ? QStringLiteral("%1 mOhm %2")
+                               .arg(QString::number(cell.irMohm, 'f', 1), Band(placeOf(cell)))
+                         : QStringLiteral("no IR");
+        if (!cell.verdict.isEmpty()) {
+            ir += u' ' + cell.verdict;
+        }
+        return QStringList{cell.id, Csv::Number(cell.capacityMah) + QStringLiteral(" mAh"), ir};
+    };
+    // One size for every cell, small enough for the widest line to fit its box on this device.
     QFont small = font;
-    small.setPixelSize(std::max(3, int(std::min(height / 3.6, width / 7))));
+    constexpr int Probe = 100;
+    small.setPixelSize(Probe);
+    const QFontMetricsF metrics(small, painter.device());
+    double widest = 1;
+    for (const auto& group : map.groups) {
+        for (const Cell& cell : group) {
+            for (const QString& line : linesOf(cell)) {
+                widest = std::max(widest, metrics.horizontalAdvance(line));
+            }
+        }
+    }
+    const double fits = Probe * (width - 8) * 0.95 / widest;
+    small.setPixelSize(std::max(3, int(std::min(height / 3.6, fits))));
     for (int g = 0; g < map.groups.size(); ++g) {
         const double x = area.left() + g * width;
         painter.setFont(font);
@@ -106,21 +135,11 @@ void Render(QPainter& painter, const QRectF& area, const Map& map) {
             const Cell& cell = map.groups[g][k];
             const QRectF box(x + 1, area.top() + titleHeight + headHeight + k * height + 1,
                              width - 2, height - 2);
-            const double t =
-                std::isfinite(cell.irMohm) && hi > lo ? (cell.irMohm - lo) / (hi - lo) : 0.5;
-            painter.fillRect(box, std::isfinite(cell.irMohm) ? Shade(t) : QColor(Qt::white));
+            painter.fillRect(box,
+                             std::isfinite(cell.irMohm) ? Shade(placeOf(cell)) : QColor(Qt::white));
             painter.setPen(Qt::black);
             painter.drawRect(box);
-            QString ir = std::isfinite(cell.irMohm)
-                             ? QStringLiteral("%1 mOhm %2")
-                                   .arg(QString::number(cell.irMohm, 'f', 1), Band(t))
-                             : QStringLiteral("no IR");
-            if (!cell.verdict.isEmpty()) {
-                ir += u' ' + cell.verdict;
-            }
-            painter.drawText(
-                box, Qt::AlignCenter,
-                QStringLiteral("%1\n%2 mAh\n%3").arg(cell.id, Csv::Number(cell.capacityMah), ir));
+            painter.drawText(box, Qt::AlignCenter, linesOf(cell).join(u'\n'));
         }
     }
     painter.restore();
