@@ -43,14 +43,6 @@ QString binsText(const Profile& profile) {
     return BinOnName(profile.binOn) + QStringLiteral(": ") + bins.join(QStringLiteral(", "));
 }
 
-// The bench that took a measurement: its host and the meter's port ("bench-2:COM1").
-QString BenchName(const Measurement& m) {
-    if (m.host.isEmpty()) {
-        return m.port;
-    }
-    return m.port.isEmpty() ? m.host : m.host + u':' + m.port;
-}
-
 // Standard output as a device, for a streamed export.
 class StandardOutput : public QFile {
   public:
@@ -172,7 +164,7 @@ Exit RunCells(const Arguments& arguments, Console& console) {
                 field(numberOrDash(m.volts));
                 field(VerdictName(m.verdict));
                 field(orDash(m.bin));
-                text += orDash(BenchName(m));
+                text += orDash(m.bench());
             } else {
                 text += QStringLiteral("-\t-\t-\t-\t-\t-");
             }

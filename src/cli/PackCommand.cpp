@@ -90,7 +90,7 @@ QByteArray CsvRows(const PackProblem& problem, const PackResult& result, bool ve
                               Csv::Number(cell.irMohm),
                               Csv::Number(cell.volt)};
         if (verdicts) {
-            fields << (cell.verdict ? VerdictName(*cell.verdict) : QString());
+            fields << cell.verdictName();
         }
         out += Csv::Row(fields);
     };

@@ -305,7 +305,7 @@ void MatcherTest::duplicateCapacities() {
     PackProblem problem;
     for (int i = 0; i < 24; ++i) {
         problem.cells.push_back({QStringLiteral("D%1").arg(i), i < 12 ? 2000.0 : 2500.0,
-                                 50.0 + i % 3, std::nan(""), -1});
+                                 50.0 + i % 3, std::nan(""), -1, std::nullopt});
     }
     problem.series = 4;
     problem.parallel = 6;
@@ -379,7 +379,7 @@ void MatcherTest::refusals() {
 void MatcherTest::boundOfSingleCells() {
     PackProblem problem;
     for (double c : {3000.0, 2000.0, 1000.0, 900.0}) {
-        problem.cells.push_back({QString::number(c), c, 50, 3.6, -1});
+        problem.cells.push_back({QString::number(c), c, 50, 3.6, -1, std::nullopt});
     }
     problem.series = 3;
     problem.parallel = 1;

@@ -7,6 +7,8 @@
 #include <QUuid>
 #include <memory>
 
+#include "core/cells/SqlValues.h"
+
 namespace {
 
 // The journal is read in pieces, so that a long time away needs little memory to upload.
@@ -14,7 +16,7 @@ constexpr int UploadPiece = 200;
 
 // Whether the server answers at all, on a connection of the calling thread's own.
 bool Answers(const DatabaseLocation& where) {
-    const QString name = QStringLiteral("kelvomark-probe-") + QUuid::createUuid().toString();
+    const QString name = Sql::connectionName(QStringLiteral("probe"));
     bool answers = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(where.driver(), name);

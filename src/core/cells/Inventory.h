@@ -33,6 +33,11 @@ struct MeasurementFields {
     QString host;     // the bench: its host name and port
     QString port;
     bool remeasure = false;
+
+    // The bench in one word, as lists show it: its host and the meter's port ("bench-2:COM1").
+    QString bench() const {
+        return host.isEmpty() || port.isEmpty() ? host + port : host + u':' + port;
+    }
 };
 
 // One measurement to be stored: a capture with its verdict, its place and its moment.

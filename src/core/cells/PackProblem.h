@@ -20,6 +20,8 @@ struct PackCell {
     std::optional<Verdict> verdict;
 
     bool hasIr() const { return std::isfinite(irMohm) && irMohm > 0; }
+    // Its verdict in words; empty when not known.
+    QString verdictName() const { return verdict ? VerdictName(*verdict) : QString(); }
 };
 
 // An S×P pack to build: `series` groups of exactly `parallel` cells each, from `cells`; any

@@ -25,7 +25,7 @@ int BenchesTable::columnCount(const QModelIndex& parent) const {
 QString BenchesTable::text(const Measurement& m, int column) {
     switch (column) {
         case BenchColumn:
-            return m.port.isEmpty() ? m.host : m.host + u':' + m.port;
+            return m.bench();
         case Id:
             return m.deleted ? m.cellId + QStringLiteral(" (undone)") : m.cellId;
         case Time:

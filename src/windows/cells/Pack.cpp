@@ -428,8 +428,7 @@ void Pack::showResult(const PackResult& result) {
         QVector<PackMap::Cell> cells;
         for (int c : group.cells) {
             const PackCell& cell = problem_.cells[size_t(c)];
-            cells.append({cell.id, cell.capacityMah, cell.irMohm,
-                          cell.verdict ? VerdictName(*cell.verdict) : QString()});
+            cells.append({cell.id, cell.capacityMah, cell.irMohm, cell.verdictName()});
         }
         map.groups.append(cells);
     }

@@ -55,6 +55,19 @@ constexpr int MaxPrefixLength = 32;
 constexpr int OthersShown = 50;
 constexpr int OthersRefreshMs = 5000;
 
+// A table of whole rows that Tab leaves, as both of this window's tables are.
+QTableView* RowsView(QWidget* parent, const QString& name, const QString& accessibleName,
+                     QAbstractItemModel& model) {
+    auto* view = new QTableView(parent);
+    view->setObjectName(name);
+    view->setAccessibleName(accessibleName);
+    view->setModel(&model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setTabKeyNavigation(false);
+    view->horizontalHeader()->setStretchLastSection(true);
+    return view;
+}
+
 QFont pixelFont(const QFont& base, int pixels, bool bold) {
     QFont font = base;
     font.setPixelSize(pixels);
@@ -178,17 +191,12 @@ SortCells::SortCells(App& app)
     binsLabel_->setFont(pixelFont(font(), CountPixels, false));
     binsLabel_->setWordWrap(true);
 
-    table_ = new QTableView(this);
-    table_->setObjectName(QStringLiteral("TblSession"));
-    table_->setAccessibleName(QStringLiteral("Captures of this session"));
-    table_->setModel(&rows_);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_ = RowsView(this, QStringLiteral("TblSession"),
+                      QStringLiteral("Captures of this session"), rows_);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     // Typing goes to the ID field (a scanner's code); F2 or a double click edits a cell.
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::SelectedClicked);
-    table_->setTabKeyNavigation(false);
-    table_->horizontalHeader()->setStretchLastSection(true);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
     table_->installEventFilter(this);
@@ -218,14 +226,9 @@ SortCells::SortCells(App& app)
     othersChoice_->setObjectName(QStringLiteral("ChkOthers"));
     othersChoice_->setToolTip(
         QStringLiteral("The latest captures of every other bench on this inventory"));
-    othersView_ = new QTableView(this);
-    othersView_->setObjectName(QStringLiteral("TblOthers"));
-    othersView_->setAccessibleName(QStringLiteral("Captures of the other benches"));
-    othersView_->setModel(&others_);
-    othersView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    othersView_ = RowsView(this, QStringLiteral("TblOthers"),
+                           QStringLiteral("Captures of the other benches"), others_);
     othersView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    othersView_->setTabKeyNavigation(false);
-    othersView_->horizontalHeader()->setStretchLastSection(true);
     othersView_->hide();
     othersTimer_.setInterval(OthersRefreshMs);
     connect(&othersTimer_, &QTimer::timeout, this, &SortCells::showOthers);

@@ -150,11 +150,11 @@ class SortCells : public AppWindow {
     QLabel* inventoryLabel_ = nullptr;
     QPushButton* inventoryButton_ = nullptr;
     QPushButton* serverButton_ = nullptr;
-    QLabel* serverLabel_ = nullptr;
+    QLabel* serverLabel_ = nullptr;  // the one line on the server: away, or back
     QCheckBox* othersChoice_ = nullptr;
     QTableView* othersView_ = nullptr;
     BenchesTable others_;
-    QTimer othersTimer_;  // the one line on a server away, empty otherwise
+    QTimer othersTimer_;
     QLabel* countsLabel_ = nullptr;
     QLabel* binsLabel_ = nullptr;
     QTableView* table_ = nullptr;
